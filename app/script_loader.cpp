@@ -1,0 +1,59 @@
+#include "script_loader.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <new>
+
+#include "script_context.h"
+
+namespace {
+
+// Writes "Failed to run NAME (REASON)." and ends the line.
+bool failedToRun(const std::string& fileName, const char* reason) {
+  std::cout << "Failed to run " << fileName << " (" << reason << ")." << std::endl;
+  return false;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+bool runScript(std::string fileName) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+  if (!file) return failedToRun(fileName, "File does not exsist");
+
+  // Only a regular file can be measured and read whole; a directory or a
+  // pipe is no script file.
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode) ||
+      std::fseek(file.get(), 0, SEEK_END) != 0) {
+    return failedToRun(fileName, "File does not exsist");
+  }
+  long size = std::ftell(file.get());
+  if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    return failedToRun(fileName, "File does not exsist");
+  }
+  if (static_cast<unsigned long>(size) > UINT32_MAX) {
+    return failedToRun(fileName, "Could not allocate memory");
+  }
+
+  std::unique_ptr<char[]> text(new (std::nothrow) char[size > 0 ? size : 1]);
+  if (!text) return failedToRun(fileName, "Could not allocate memory");
+  size_t length = std::fread(text.get(), 1, static_cast<size_t>(size), file.get());
+  bool readFailed = std::ferror(file.get()) != 0;
+  file.reset();
+  if (readFailed) return failedToRun(fileName, "File does not exsist");
+
+  // A short read evaluates only the bytes actually read.
+  bool ok = scriptContext->evaluate(text.get(), static_cast<uint32_t>(length), fileName.c_str(), 1);
+  if (!ok) failedToRun(fileName, "JS error");
+  return ok;
+}
+
+void print(std::string text) { std::cout.write(text.data(), static_cast<std::streamsize>(text.size())); }

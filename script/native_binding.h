@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include <js/CallArgs.h>
+#include <jsapi.h>
+
+#include "value_conversion.h"
+
+// One script-callable function: its script name, the engine callback that
+// serves it and its arity (the number of parameters of its native).
+struct ScriptFunction {
+  const char* name;
+  JSNative adapter;
+  unsigned arity;
+};
+
+// Converts one script argument to a native parameter type.
+template <typename T>
+T fromScript(JSContext* context, JS::HandleValue value);
+
+template <>
+inline std::string fromScript<std::string>(JSContext* context, JS::HandleValue value) {
+  return toByteString(context, value);
+}
+template <>
+inline float fromScript<float>(JSContext* context, JS::HandleValue value) {
+  return toFloat(context, value);
+}
+template <>
+inline int32_t fromScript<int32_t>(JSContext* context, JS::HandleValue value) {
+  return toInt32(context, value);
+}
+template <>
+inline bool fromScript<bool>(JSContext*, JS::HandleValue value) {
+  return toBoolean(value);
+}
+
+// Stores a native result as a script value: booleans as booleans, numbers
+// narrowed to single precision even where the native computes more precisely.
+inline void toScript(JS::MutableHandleValue result, bool value) { result.setBoolean(value); }
+inline void toScript(JS::MutableHandleValue result, float value) {
+  result.setNumber(static_cast<double>(value));
+}
+inline void toScript(JS::MutableHandleValue result, double value) {
+  toScript(result, static_cast<float>(value));
+}
+
+// The engine callback for one native. Each native gets its own instance, so
+// each script function dispatches to exactly its own native. The adapter
+// converts the arguments in order (missing ones as undefined, extra ones
+// ignored), calls the native, stores its result (null when it has none) and
+// always reports success to the engine.
+template <auto Native, typename Signature = decltype(Native)>
+struct NativeAdapter;
+
+template <auto Native, typename Result, typename... Params>
+struct NativeAdapter<Native, Result (*)(Params...)> {
+  static constexpr unsigned arity = sizeof...(Params);
+
+  // The engine's native-function entry point.
+  static bool call(JSContext* context, unsigned argc, JS::Value* vp) {
+    JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
+    callNative(context, args, std::index_sequence_for<Params...>{});
+    return true;
+  }
+
+ private:
+  template <size_t... Index>
+  static void callNative(JSContext* context, const JS::CallArgs& args,
+                         std::index_sequence<Index...>) {
+    // Braced initialisation converts the arguments strictly left to right.
+    std::tuple<std::decay_t<Params>...> converted{
+        fromScript<std::decay_t<Params>>(context, args.get(Index))...};
+    (void)context;
+    if constexpr (std::is_void_v<Result>) {
+      std::apply(Native, std::move(converted));
+      args.rval().setNull();
+    } else {
+      toScript(args.rval(), std::apply(Native, std::move(converted)));
+    }
+  }
+};
+
+// The script function `name` served by Native, with the arity of its signature.
+template <auto Native>
+constexpr ScriptFunction scriptFunction(const char* name) {
+  using Adapter = NativeAdapter<Native>;
+  return ScriptFunction{name, &Adapter::call, Adapter::arity};
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <js/TypeDecls.h>
+
+class ScriptRuntime;
+struct JSErrorReport;
+struct ScriptFunction;
+
+// Prints one error or warning report; installed with setErrorReporter.
+using ScriptErrorReporter = void (*)(JSContext* context, const char* message,
+                                     const JSErrorReport* report);
+
+// The one JavaScript context in which every script runs: the engine context,
+// its global object with the standard classes and the script interface, and
+// the realm of that global, which stays entered for the context's lifetime.
+//
+// The engine allows one context per thread, so while a ScriptContext lives,
+// createScriptContext refuses to make another and returns null without
+// calling the engine. Destroying the context is safe from inside a native
+// called by a running script (the quit path does that right before it ends
+// the process): it leaves the realm, destroys the engine context and drops
+// the runtime reference, which shuts the engine down.
+class ScriptContext {
+ public:
+  virtual ~ScriptContext();
+
+  // Compiles and runs length bytes of text (one character per byte) as fileName from firstLine.
+  bool evaluate(const char* text, uint32_t length, const char* fileName, unsigned firstLine);
+  // The engine context.
+  JSContext* engineContext() const { return context; }
+  // Defines one script-callable function on the global object.
+  bool defineFunction(const ScriptFunction& function);
+  // Installs the reporter that prints uncaught errors and warnings.
+  void setErrorReporter(ScriptErrorReporter reporter);
+  // The installed reporter, or null.
+  ScriptErrorReporter errorReporter() const { return reporter; }
+  // Runs the Promise jobs that are waiting, reporting any that fail.
+  void runPendingJobs();
+  // Hands the pending exception, if any, to the error reporter and clears it.
+  void reportPendingException();
+
+ private:
+  friend ScriptContext* createScriptContext();
+  class JobEnvironment;
+
+  ScriptContext() = default;
+  bool initialise();
+
+  JSContext* context = nullptr;
+  std::unique_ptr<JS::PersistentRooted<JSObject*>> global;
+  ScriptRuntime* runtime = nullptr;
+  JS::Realm* previousRealm = nullptr;
+  bool realmEntered = false;
+  std::unique_ptr<JobEnvironment> jobEnvironment;
+  ScriptErrorReporter reporter = nullptr;
+  int evaluationDepth = 0;
+};
+
+// The script host, set by main; how code that is not handed a context reaches it.
+extern ScriptContext* scriptContext;
+
+// Makes a fully initialised ScriptContext, or null (also while another one lives).
+ScriptContext* createScriptContext();
+// Deletes the given context; does nothing for null.
+void destroyScriptContext(ScriptContext* context);
+// Prints a report in two lines: "Error on line N of FILE:" and a tab with the message.
+void reportScriptError(JSContext* context, const char* message, const JSErrorReport* report);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <js/TypeDecls.h>
+
+// Conversions of script values to the natives' types. None of them fails:
+// a value that cannot be converted (or whose conversion throws) gives the
+// fallback, and the exception is cleared so the call can go on.
+
+// The value as a byte string (low 8 bits of each character, cut at the first zero); "" on failure.
+std::string toByteString(JSContext* context, JS::HandleValue value);
+// The value as a number, narrowed to single precision; 0 on failure.
+float toFloat(JSContext* context, JS::HandleValue value);
+// The value as a number rounded to the nearest integer, halves upward; 0 when that fails.
+int32_t toInt32(JSContext* context, JS::HandleValue value);
+// The script language's truth test.
+bool toBoolean(JS::HandleValue value);
+
+// Rounds to the nearest integer, halves upward; false for NaN or outside the signed 32-bit range.
+bool roundToInt32(double number, int32_t& result);

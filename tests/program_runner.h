@@ -1,0 +1,60 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// A fresh temporary directory for script files, removed with everything in it.
+class ScriptDirectory {
+ public:
+  ScriptDirectory();
+  ~ScriptDirectory();
+  // Writes content to name (which may contain folders) inside the directory.
+  void write(const std::string& name, const std::string& content) const;
+  // The directory's absolute path.
+  const std::string& path() const { return root; }
+
+ private:
+  std::string root;
+};
+
+// How a run of the program ended.
+struct ProgramResult {
+  std::string output;     // everything written to standard output
+  std::string errors;     // everything written to standard error
+  int exitStatus = -1;    // exit status, or -1 when ended by a signal
+  int signal = 0;         // the signal that ended it, or 0
+  bool timedOut = false;  // killed because it ran too long
+};
+
+// The built oru, started in a directory with arguments, its output captured.
+class RunningProgram {
+ public:
+  RunningProgram(const std::string& workingDirectory, const std::vector<std::string>& arguments);
+  ~RunningProgram();
+  // Standard output so far, waiting up to seconds for text to contain expected.
+  std::string waitForOutput(const std::string& expected, double seconds);
+  // Sends a signal to the program.
+  void sendSignal(int signal) const;
+  // Waits up to seconds for the program to end (then kills it) and returns how it ended.
+  ProgramResult finish(double seconds);
+  // The process id.
+  pid_t pid() const { return child; }
+
+ private:
+  // Reads what the program has written, waiting up to timeoutMs for it.
+  void drain(int timeoutMs);
+  pid_t child = -1;
+  int outFd = -1;
+  int errFd = -1;
+  std::string out;
+  std::string err;
+  bool finished = false;
+  bool reaped = false;
+  int waitStatus = 0;
+};
+
+// Runs oru to completion in workingDirectory with arguments.
+ProgramResult runProgram(const std::string& workingDirectory,
+                         const std::vector<std::string>& arguments = {}, double seconds = 30);

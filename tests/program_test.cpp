@@ -1,0 +1,196 @@
+// Runs the built program on real script files and checks its exact output and exit status.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "program_runner.h"
+
+namespace {
+
+// Runs main.js (or the given arguments) in a fresh directory holding files.
+ProgramResult runScripts(const std::vector<std::pair<std::string, std::string>>& files,
+                         const std::vector<std::string>& arguments = {}) {
+  ScriptDirectory directory;
+  for (const auto& [name, content] : files) directory.write(name, content);
+  return runProgram(directory.path(), arguments);
+}
+
+void expectRun(const ProgramResult& result, const std::string& output, int status) {
+  EXPECT_EQ(result.output, output);
+  EXPECT_EQ(result.exitStatus, status);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.errors, "");
+}
+
+}  // namespace
+
+TEST(StartupScript, IsMainJsUnlessTheFirstArgumentNamesAnother) {
+  std::vector<std::pair<std::string, std::string>> files = {
+      {"main.js", "print('main\\n')"}, {"other.js", "print('other\\n')"}, {"third.js", "print(3)"}};
+  expectRun(runScripts(files), "main\n", 0);
+  expectRun(runScripts(files, {"other.js"}), "other\n", 0);
+  expectRun(runScripts(files, {"other.js", "third.js"}), "other\n", 0);
+}
+
+TEST(StartupScript, MissingEmptyOrNotAFile) {
+  expectRun(runScripts({}), "Failed to run main.js (File does not exsist).\n", 1);
+  expectRun(runScripts({{"x.js", "print(1)"}}, {"nope.js"}),
+            "Failed to run nope.js (File does not exsist).\n", 1);
+  expectRun(runScripts({{"main.js", ""}}), "", 0);
+
+  ScriptDirectory directory;
+  ASSERT_EQ(mkdir((directory.path() + "/dir.js").c_str(), 0755), 0);
+  expectRun(runProgram(directory.path(), {"dir.js"}),
+            "Failed to run dir.js (File does not exsist).\n", 1);
+}
+
+TEST(ErrorReports, SyntaxErrorNamesLineAndFile) {
+  expectRun(runScripts({{"main.js", "var a = 1;\nvar b = 2;\nvar c = ;\n"}}),
+            "Error on line 3 of main.js:\n"
+            "\tSyntaxError: expected expression, got ';'\n"
+            "Failed to run main.js (JS error).\n",
+            1);
+}
+
+TEST(ErrorReports, RuntimeErrorInAFolderNamesThePathAsGiven) {
+  expectRun(runScripts({{"sub/x.js", "print('before\\n');\nnothing();\nprint('after');\n"}},
+                       {"sub/x.js"}),
+            "before\n"
+            "Error on line 2 of sub/x.js:\n"
+            "\tReferenceError: nothing is not defined\n"
+            "Failed to run sub/x.js (JS error).\n",
+            1);
+}
+
+TEST(ErrorReports, UncaughtValuesThatAreNotErrors) {
+  expectRun(runScripts({{"main.js", "\nthrow 42;"}}),
+            "Error on line 2 of main.js:\n\tuncaught exception: 42\n"
+            "Failed to run main.js (JS error).\n",
+            1);
+  expectRun(runScripts({{"main.js", "throw {toString() { throw 1; }};"}}),
+            "Error on line 1 of main.js:\n\tuncaught exception: unknown (can't convert to string)\n"
+            "Failed to run main.js (JS error).\n",
+            1);
+}
+
+TEST(ErrorReports, WarningsAreReportedButDoNotFail) {
+  expectRun(runScripts({{"main.js", "function f() { return\n 1 }\nprint('ran');"}}),
+            "Error on line 2 of main.js:\n\tunreachable code after return statement\nran", 0);
+}
+
+TEST(Print, WritesTheStringConversionOfAnyValueWithNothingAdded) {
+  expectRun(runScripts({{"main.js",
+                         "print('a'); print('b'); print(42); print(true); print({});"
+                         "print([1, 2]); print(null); print(); print(0.1);"}}),
+            "ab42true[object Object]1,2nullundefined0.1", 0);
+}
+
+TEST(Print, StringsAreBytesBothWays) {
+  // A zero character ends the string; characters above 255 keep their low 8 bits; a byte of the
+  // script file comes back out unchanged.
+  expectRun(runScripts({{"main.js",
+                         "print('x\\0y'); print('|\\u0141\\u20ac|'); print('|\xe9\xff|');"
+                         "print(String.fromCharCode(0x100) + 'gone');"}}),
+            "x|A\xac||\xe9\xff|", 0);
+}
+
+TEST(Print, ThrowingConversionsGiveTheEmptyStringAndTheScriptGoesOn) {
+  expectRun(runScripts({{"main.js",
+                         "print({toString() { throw new Error('no'); }});"
+                         "print(Symbol('s')); print('[' + print(Symbol()) + ']');"
+                         "print({valueOf() { throw 1; }, toString() { return 'str'; }});"}}),
+            "[null]str", 0);
+}
+
+TEST(Interface, FunctionsHaveTheirAritiesAndAreOrdinaryProperties) {
+  expectRun(runScripts({{"main.js",
+                         "print(runScript.length + ',' + print.length + '|');"
+                         "print(Object.keys(this).join(',') + '|');"
+                         "var d = Object.getOwnPropertyDescriptor(this, 'print');"
+                         "print([d.writable, d.enumerable, d.configurable].join(',') + '|');"
+                         "print((print('') === null) + '|');"
+                         "var original = print; print = function() { original('replaced|'); };"
+                         "print('x'); original('original|');"
+                         "delete runScript; original(typeof runScript);"}}),
+            "1,1|d,original|true,false,true|true|replaced|original|undefined", 0);
+}
+
+TEST(RunScript, SharesTheGlobalObjectAndReturnsSuccess) {
+  expectRun(runScripts({{"main.js",
+                         "var shared = 'from main';\n"
+                         "var ok = runScript('lib.js');\n"
+                         "print(ok + ' ' + libValue + ' ' + twice(4) + '\\n');"},
+                        {"lib.js",
+                         "var libValue = shared + ' seen by lib';\n"
+                         "function twice(x) { return 2 * x; }"}}),
+            "true from main seen by lib 8\n", 0);
+}
+
+TEST(RunScript, NestedFailuresReturnFalseAndTheCallerGoesOn) {
+  expectRun(runScripts({{"main.js",
+                         "print(runScript('missing.js') + '\\n');\n"
+                         "print(runScript('bad.js') + '\\n');\n"
+                         "print(runScript('throws.js') + '\\n');\n"
+                         "print(halfDone + '\\n');"},
+                        {"bad.js", "\n\nvar = 3;"},
+                        {"throws.js", "var halfDone = 'half';\nnull.x;"}}),
+            "Failed to run missing.js (File does not exsist).\nfalse\n"
+            "Error on line 3 of bad.js:\n\tSyntaxError: missing variable name\n"
+            "Failed to run bad.js (JS error).\nfalse\n"
+            "Error on line 2 of throws.js:\n\tTypeError: null has no properties\n"
+            "Failed to run throws.js (JS error).\nfalse\n"
+            "half\n",
+            0);
+}
+
+TEST(Recursion, EndsInAScriptErrorNotACrash) {
+  expectRun(runScripts({{"main.js", "function r(n) { return r(n + 1) + 1; }\nr(0);"}}),
+            "Error on line 1 of main.js:\n\tInternalError: too much recursion\n"
+            "Failed to run main.js (JS error).\n",
+            1);
+
+  // A script that runs itself: the innermost call fails, every caller goes on.
+  ProgramResult self = runScripts(
+      {{"main.js",
+        "var depth = typeof depth === 'undefined' ? 0 : depth + 1;\n"
+        "if (!runScript('main.js') && !this.reported) { this.reported = true; print('deep'); }"}});
+  EXPECT_EQ(self.exitStatus, 0);
+  EXPECT_EQ(self.signal, 0);
+  EXPECT_NE(self.output.find("\tInternalError: too much recursion\n"), std::string::npos);
+  EXPECT_NE(self.output.find("(JS error).\ndeep"), std::string::npos) << self.output;
+}
+
+TEST(Memory, ManyLiveObjectsRebuiltEveryFrameFit) {
+  expectRun(runScripts({{"main.js",
+                         "var particles;\n"
+                         "for (var frame = 0; frame < 300; ++frame) {\n"
+                         "  particles = [];\n"
+                         "  for (var i = 0; i < 2000; ++i)\n"
+                         "    particles.push({x: i, y: frame, vx: Math.sin(i), vy: [i, frame]});\n"
+                         "}\n"
+                         "print(particles.length + ' ' + particles[1999].vy[1]);"}}),
+            "2000 299", 0);
+}
+
+TEST(Memory, ScriptsRunAgainAfterAnUncaughtOutOfMemory) {
+  ProgramResult result = runScripts(
+      {{"main.js",
+        "print(runScript('hog.js') + '\\n');\n"
+        "var list = []; for (var i = 0; i < 1000; ++i) list.push({i: i});\n"
+        "print(list.length + '\\n');"},
+       {"hog.js", "(function() { var b = []; for (;;) b.push({x: b.length, y: [1, 2]}); })();"}});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_NE(result.output.find("\tuncaught exception: out of memory\n"
+                               "Failed to run hog.js (JS error).\nfalse\n1000\n"),
+            std::string::npos)
+      << result.output;
+}
+
+TEST(Promises, JobsRunWhenTheScriptFinishes) {
+  expectRun(runScripts({{"main.js",
+                         "async function later() { await null; print('async '); }\n"
+                         "later();\n"
+                         "Promise.resolve(7).then(v => print('then ' + v + ' '));\n"
+                         "print('sync ');"}}),
+            "sync async then 7 ", 0);
+}
