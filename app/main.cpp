@@ -3,11 +3,25 @@
 
 #include <iostream>
 
+#include "frame.h"
 #include "script_context.h"
 #include "script_interface.h"
 #include "script_loader.h"
 
+namespace {
+
+// Promise jobs make progress once per frame, so async code works in a game loop.
+void runFrameJobs() { scriptContext->runPendingJobs(); }
+
+// Closing the window ends the process from inside a running script: the
+// script host is torn down first, since the engine library crashes at exit
+// when it was never shut down.
+void destroyHostOnQuit() { destroyScriptContext(scriptContext); }
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  startClock();
   const char* startupScript = argc > 1 ? argv[1] : "main.js";
 
   scriptContext = createScriptContext();
@@ -17,6 +31,7 @@ int main(int argc, char* argv[]) {
   }
   scriptContext->setErrorReporter(reportScriptError);
   for (const ScriptFunction& function : scriptInterface) scriptContext->defineFunction(function);
+  setFrameHooks({runFrameJobs, destroyHostOnQuit});
 
   bool ok = runScript(startupScript);
   destroyScriptContext(scriptContext);

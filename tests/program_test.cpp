@@ -194,3 +194,46 @@ TEST(Promises, JobsRunWhenTheScriptFinishes) {
                          "print('sync ');"}}),
             "sync async then 7 ", 0);
 }
+
+TEST(Interface, AllFunctionsInTableOrderWithTheirArities) {
+  expectRun(runScripts({{"main.js",
+                         "var names = ['runScript', 'print', 'initORU', 'getTime', 'clear', 'flip',\n"
+                         "  'drawPoint', 'setLineWidth', 'setCoordSystem', 'setColor', 'drawLine',\n"
+                         "  'leftDown', 'rightDown', 'upDown', 'downDown', 'spaceDown', 'escDown',\n"
+                         "  'enterDown', 'getRed', 'getGreen', 'getBlue'];\n"
+                         "print(Object.getOwnPropertyNames(this)\n"
+                         "  .filter(n => names.indexOf(n) >= 0).map(n => n + this[n].length).join());"}}),
+            "runScript1,print1,initORU3,getTime0,clear0,flip0,drawPoint2,setLineWidth1,"
+            "setCoordSystem4,setColor3,drawLine4,leftDown0,rightDown0,upDown0,downDown0,"
+            "spaceDown0,escDown0,enterDown0,getRed0,getGreen0,getBlue0",
+            0);
+}
+
+TEST(Graphics, CallsBeforeTheWindowKeepStateAndDrawNothing) {
+  expectRun(runScripts({{"main.js",
+                         "var results = [clear(), setColor(0.5, '0.25', 2), setLineWidth(3),\n"
+                         "  setCoordSystem(0, 1, 0, 1), drawLine(0, 0, 10, 10), drawLine(1, 2, 3),\n"
+                         "  drawPoint(1, 1), flip(), setColor(0.5, 0.25, 2, 99)];\n"
+                         "print(results.every(r => r === null) + ' ');\n"
+                         "print([getRed(), getGreen(), getBlue(), leftDown(), escDown()].join());"}}),
+            "true 0.5,0.25,2,false,false", 0);
+}
+
+TEST(Graphics, NoDisplayMeansSdlCannotStart) {
+  // Without X, SDL would fall back to drawing in the terminal; keep it to X.
+  unsetenv("DISPLAY");
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  expectRun(runScripts({{"main.js", "print(initORU(640, 480, false) + '\\n'); clear(); flip();"}}),
+            "Failed to initialize SDL.\nfalse\n", 0);
+}
+
+TEST(Time, CountsFromStartAndFlipSleeps) {
+  ProgramResult result = runScripts(
+      {{"main.js",
+        "var start = getTime(), last = start, backwards = false;\n"
+        "for (var i = 0; i < 100; ++i) {\n"
+        "  flip(); var now = getTime(); if (now < last) backwards = true; last = now;\n"
+        "}\n"
+        "print([start >= 0 && start < 5, backwards, last - start >= 0.5].join());"}});
+  expectRun(result, "true,false,true", 0);
+}

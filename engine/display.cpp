@@ -1,0 +1,78 @@
+#include "display.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <vector>
+
+#include "engine_state.h"
+#include "glow_texture.h"
+
+namespace {
+
+// Window sizes beyond these make the X server and the software renderer
+// allocate gigabytes (20000 by 20000 took 1.6 GB before failing) for a window
+// no screen can show, so they are refused like any other unusable mode.
+constexpr int32_t maxWindowSide = 16384;
+constexpr int64_t maxWindowPixels = int64_t{8192} * 8192;
+
+bool isUsableSize(int32_t width, int32_t height) {
+  return width <= maxWindowSide && height <= maxWindowSide &&
+         int64_t{width} * height <= maxWindowPixels;
+}
+
+// Puts the library into the one state everything is drawn in: the glow
+// texture bound, additive blending, black background, pixel coordinates with
+// y downward, white colour, line width 8.
+void setUpDrawingState(int32_t width, int32_t height) {
+  static const std::vector<unsigned char> texels = makeGlowTexture();
+
+  glEnable(GL_TEXTURE_2D);
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexImage2D(GL_TEXTURE_2D, 0, 3, glowTextureSize, glowTextureSize, 0, GL_LUMINANCE,
+               GL_UNSIGNED_BYTE, texels.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+  glClearColor(0, 0, 0, 0);
+  glClearDepth(1.0);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  setColor(1, 1, 1);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE);
+
+  glViewport(0, 0, width, height);
+  setCoordSystem(0, static_cast<float>(width), 0, static_cast<float>(height));
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  setLineWidth(8);
+}
+
+}  // namespace
+
+bool initORU(int32_t width, int32_t height, bool fullscreen) {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) {
+    std::cout << "Failed to initialize SDL." << std::endl;
+    return false;
+  }
+  std::atexit(SDL_Quit);
+
+  hasDrawingContext = false;
+  Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF;
+  if (fullscreen) flags |= SDL_FULLSCREEN;
+  if (!isUsableSize(width, height) || !SDL_SetVideoMode(width, height, 16, flags)) {
+    std::cout << "Failed to set the video mode." << std::endl;
+    return false;
+  }
+  hasDrawingContext = true;
+  SDL_WM_SetCaption("ORU", "ORU");
+  if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
+
+  setUpDrawingState(width, height);
+  keyStates.fill(0);
+  return true;
+}

@@ -1,0 +1,67 @@
+#include "frame.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine_state.h"
+
+namespace {
+
+FrameHooks hooks = {nullptr, nullptr};
+
+// Records a key going down or up; symbols outside the flag table are ignored.
+void setKey(int symbol, unsigned char state) {
+  if (symbol >= 0 && symbol < keySymbolCount) keyStates[symbol] = state;
+}
+
+bool keyHeld(int symbol) { return keyStates[symbol] == 1; }
+
+// Ends the process with status 0 through the normal exit path.
+[[noreturn]] void quit() {
+  if (hooks.quitting) hooks.quitting();
+  std::exit(0);
+}
+
+}  // namespace
+
+void setFrameHooks(FrameHooks newHooks) { hooks = newHooks; }
+
+void startClock() {
+  // Starting no subsystem still starts SDL's tick count.
+  SDL_InitSubSystem(0);
+}
+
+void flip() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      switch (event.type) {
+        case SDL_KEYDOWN:
+          setKey(event.key.keysym.sym, 1);
+          break;
+        case SDL_KEYUP:
+          setKey(event.key.keysym.sym, 0);
+          break;
+        case SDL_QUIT:
+          quit();
+        default:
+          break;
+      }
+    }
+  }
+  if (hasDrawingContext) SDL_GL_SwapBuffers();
+  if (hooks.frameEnded) hooks.frameEnded();
+  SDL_Delay(5);
+}
+
+bool leftDown() { return keyHeld(SDLK_LEFT); }
+bool rightDown() { return keyHeld(SDLK_RIGHT); }
+bool upDown() { return keyHeld(SDLK_UP); }
+bool downDown() { return keyHeld(SDLK_DOWN); }
+bool spaceDown() { return keyHeld(SDLK_SPACE); }
+bool escDown() { return keyHeld(SDLK_ESCAPE); }
+bool enterDown() { return keyHeld(SDLK_RETURN); }
+
+double getTime() { return static_cast<double>(SDL_GetTicks()) / 1000.0; }

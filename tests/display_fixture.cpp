@@ -1,0 +1,74 @@
+#include "display_fixture.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "script_context.h"
+#include "script_interface.h"
+
+std::vector<int> Frame::litBox(int threshold, int channel) const {
+  std::vector<int> box = {width, height, -1, -1};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (at(x, y, channel) <= threshold) continue;
+      box[0] = std::min(box[0], x);
+      box[1] = std::min(box[1], y);
+      box[2] = std::max(box[2], x);
+      box[3] = std::max(box[3], y);
+    }
+  }
+  return box;
+}
+
+void Frame::savePng(const std::string& path) const {
+  std::string command = "convert -size " + std::to_string(width) + "x" + std::to_string(height) +
+                        " -depth 8 rgb:- '" + path + "'";
+  std::FILE* pipe = popen(command.c_str(), "w");
+  if (!pipe) return;
+  std::fwrite(rgb.data(), 1, rgb.size(), pipe);
+  pclose(pipe);
+}
+
+void DisplayTest::SetUp() {
+  scriptContext = createScriptContext();
+  ASSERT_NE(scriptContext, nullptr);
+  scriptContext->setErrorReporter(reportScriptError);
+  for (const ScriptFunction& function : scriptInterface) scriptContext->defineFunction(function);
+}
+
+void DisplayTest::TearDown() {
+  destroyScriptContext(scriptContext);
+  scriptContext = nullptr;
+}
+
+bool DisplayTest::run(const std::string& script) {
+  return scriptContext->evaluate(script.data(), static_cast<uint32_t>(script.size()), "test.js", 1);
+}
+
+Frame DisplayTest::readFrame(int width, int height) const {
+  Frame frame;
+  frame.width = width;
+  frame.height = height;
+  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+  frame.rgb.resize(bottomUp.size());
+  size_t row = static_cast<size_t>(width) * 3;
+  for (int y = 0; y < height; ++y) {
+    std::copy_n(bottomUp.begin() + (height - 1 - y) * row, row, frame.rgb.begin() + y * row);
+  }
+  return frame;
+}
+
+std::string commandOutput(const std::string& command) {
+  std::string output;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  if (!pipe) return output;
+  char buffer[512];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) output.append(buffer, n);
+  return output;
+}

@@ -1,0 +1,172 @@
+// The built program in a real window: key events from xdotool, signals, the quit path.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "display_fixture.h"
+#include "program_runner.h"
+
+namespace {
+
+// The id of the window named ORU, waiting for it to appear; "" if it does not.
+std::string oruWindow() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string id = commandOutput("xdotool search --name '^ORU$' 2>/dev/null | tail -n 1");
+    if (!id.empty()) return id.substr(0, id.find('\n'));
+    usleep(50000);
+  }
+  return "";
+}
+
+// Focuses the ORU window and sends a key action ("keydown Escape", "keyup Right").
+void sendKey(const std::string& action) {
+  std::string id = oruWindow();
+  ASSERT_FALSE(id.empty()) << "no window named ORU";
+  commandOutput("xdotool windowfocus --sync " + id + " " + action);
+}
+
+// Holds a key for seconds, then lets it go.
+void pressKey(const std::string& key, double seconds) {
+  sendKey("keydown " + key);
+  usleep(static_cast<useconds_t>(seconds * 1e6));
+  commandOutput("xdotool keyup " + key);
+}
+
+// Asks the window to close, as a window manager's close button does.
+void closeWindow(const std::string& id) {
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = std::strtoul(id.c_str(), nullptr, 10);
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  XCloseDisplay(display);
+}
+
+}  // namespace
+
+TEST(Keyboard, EscapeEndsTheLoopTheFrameAfterItIsPressed) {
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(320, 240, false); print('ready\\n');\n"
+                  "var frames = 0;\n"
+                  "while (true) { clear(); drawPoint(10, 10); flip(); if (escDown()) break; }\n"
+                  "print('escape seen\\n');");
+  RunningProgram program(directory.path(), {});
+  ASSERT_FALSE(oruWindow().empty());
+  sendKey("keydown Escape");
+  ProgramResult result = program.finish(10);
+  commandOutput("xdotool keyup Escape");
+  EXPECT_EQ(result.output, "ready\nescape seen\n");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_FALSE(result.timedOut);
+}
+
+TEST(Keyboard, AHeldKeyStaysDownAcrossFlipsAndUpAfterRelease) {
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(320, 240, false); print('ready\\n');\n"
+                  "while (!rightDown()) flip();\n"
+                  "var held = 0;\n"
+                  "for (var i = 0; i < 60; ++i) { flip(); if (rightDown()) ++held; }\n"
+                  "print('held ' + held + '\\n');\n"
+                  "while (rightDown()) flip();\n"
+                  "print('released ' + [leftDown(), upDown(), downDown(), spaceDown(),\n"
+                  "  escDown(), enterDown()].join() + '\\n');");
+  RunningProgram program(directory.path(), {});
+  ASSERT_FALSE(oruWindow().empty());
+  pressKey("Right", 2.0);
+  ProgramResult result = program.finish(10);
+  EXPECT_EQ(result.output, "ready\nheld 60\nreleased false,false,false,false,false,false\n");
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
+TEST(Keyboard, EveryQueriedKeyIsReported) {
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(320, 240, false); print('ready\\n');\n"
+                  "var queries = {Left: leftDown, Up: upDown, Down: downDown, space: spaceDown,\n"
+                  "  Return: enterDown};\n"
+                  "for (var name in queries) {\n"
+                  "  while (!queries[name]()) flip();\n"
+                  "  print(name + ' ');\n"
+                  "  while (queries[name]()) flip();\n"
+                  "}");
+  RunningProgram program(directory.path(), {});
+  ASSERT_FALSE(oruWindow().empty());
+  for (const char* key : {"Left", "Up", "Down", "space", "Return"}) pressKey(key, 0.3);
+  ProgramResult result = program.finish(10);
+  EXPECT_EQ(result.output, "ready\nLeft Up Down space Return ");
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
+TEST(Keyboard, AKeyHeldAcrossInitReadsUpUntilItsNextPress) {
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(320, 240, false); print('ready\\n');\n"
+                  "while (!rightDown()) flip();\n"
+                  "initORU(320, 240, false);\n"
+                  "var seen = rightDown();\n"
+                  "for (var i = 0; i < 40; ++i) { flip(); if (rightDown()) seen = true; }\n"
+                  "print('after init ' + seen + '\\n');\n"
+                  "while (!rightDown()) flip();\n"
+                  "print('pressed again\\n');");
+  RunningProgram program(directory.path(), {});
+  ASSERT_FALSE(oruWindow().empty());
+  // Held while the script opens the window again and flips 40 times.
+  pressKey("Right", 2.0);
+  pressKey("Right", 0.3);
+  ProgramResult result = program.finish(10);
+  EXPECT_EQ(result.output, "ready\nafter init false\npressed again\n");
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
+class QuitSignal : public testing::TestWithParam<int> {};
+
+TEST_P(QuitSignal, EndsTheLoopWithStatusZeroAndFlushedOutput) {
+  ScriptDirectory directory;
+  // The text has no newline, so only the exit path's flush gets it out.
+  directory.write("main.js",
+                  "initORU(320, 240, false); print('looping');\n"
+                  "runScript('loop.js');\n"
+                  "print('after the loop');");
+  directory.write("loop.js",
+                  "Promise.resolve().then(() => print(' job'));\n"
+                  "while (true) { clear(); drawLine(0, 0, 100, 100); flip(); }\n"
+                  "print('after the loop');");
+  RunningProgram program(directory.path(), {});
+  ASSERT_FALSE(oruWindow().empty());
+  usleep(300000);
+  program.sendSignal(GetParam());
+  ProgramResult result = program.finish(10);
+  EXPECT_EQ(result.output, "looping job");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.errors, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, QuitSignal, testing::Values(SIGTERM, SIGINT));
+
+TEST(Quit, ClosingTheWindowEndsTheProgram) {
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(320, 240, false); print('open\\n');\n"
+                  "while (true) flip();");
+  RunningProgram program(directory.path(), {});
+  std::string id = oruWindow();
+  ASSERT_FALSE(id.empty());
+  closeWindow(id);
+  ProgramResult result = program.finish(10);
+  EXPECT_EQ(result.output, "open\n");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.errors, "");
+}

@@ -1,0 +1,6 @@
+#!/bin/sh
+# Runs a command on a private virtual X server with Mesa's software OpenGL.
+# -noreset keeps the server from resetting between SDL's two connections.
+# Tests run in parallel: starting the search for a free server number at one
+# derived from this process keeps parallel runs from racing for the same one.
+exec xvfb-run -a -n $(( $$ % 5000 + 100 )) -s "-screen 0 1024x768x24 -noreset" "$@"
