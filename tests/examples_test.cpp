@@ -1,0 +1,26 @@
+// Every example and the default main.js runs for a while without a script error or a crash.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include "program_runner.h"
+
+class ExampleScript : public testing::TestWithParam<const char*> {};
+
+TEST_P(ExampleScript, RunsUntilTerminatedWithoutErrors) {
+  // Examples load their helpers relative to the repository root, as a user runs them.
+  RunningProgram program(ORU_SOURCE_DIR, {GetParam()});
+  sleep(2);
+  program.sendSignal(SIGTERM);
+  ProgramResult result = program.finish(10);
+  EXPECT_EQ(result.exitStatus, 0) << result.output;
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.output.find("Error on line"), std::string::npos) << result.output;
+  EXPECT_EQ(result.output.find("Failed to run"), std::string::npos) << result.output;
+  EXPECT_EQ(result.errors, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, ExampleScript,
+                         testing::Values("main.js", "examples/keys.js", "examples/lissajous.js",
+                                         "examples/asteroids.js"));
