@@ -56,4 +56,6 @@ bool runScript(std::string fileName) {
   return ok;
 }
 
-void print(std::string text) { std::cout.write(text.data(), static_cast<std::streamsize>(text.size())); }
+void print(std::string text) {
+  std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+}

@@ -1,7 +1,7 @@
 #include "display.h"
 
-#include <SDL.h>
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include <cstdlib>
 #include <iostream>

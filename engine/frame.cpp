@@ -10,6 +10,7 @@
 namespace {
 
 FrameHooks hooks = {nullptr, nullptr};
+bool clockStarted = false;
 
 // Records a key going down or up; symbols outside the flag table are ignored.
 void setKey(int symbol, unsigned char state) {
@@ -29,8 +30,11 @@ bool keyHeld(int symbol) { return keyStates[symbol] == 1; }
 void setFrameHooks(FrameHooks newHooks) { hooks = newHooks; }
 
 void startClock() {
-  // Starting no subsystem still starts SDL's tick count.
+  if (clockStarted) return;
+  // Starting no subsystem still starts SDL's tick count, which later
+  // initialisations leave running.
   SDL_InitSubSystem(0);
+  clockStarted = true;
 }
 
 void flip() {
@@ -64,4 +68,8 @@ bool spaceDown() { return keyHeld(SDLK_SPACE); }
 bool escDown() { return keyHeld(SDLK_ESCAPE); }
 bool enterDown() { return keyHeld(SDLK_RETURN); }
 
-double getTime() { return static_cast<double>(SDL_GetTicks()) / 1000.0; }
+double getTime() {
+  // SDL's count is meaningless before something starts it.
+  startClock();
+  return static_cast<double>(SDL_GetTicks()) / 1000.0;
+}

@@ -4,13 +4,13 @@
 
 // What the host does at frame ends and when the window is closed.
 struct FrameHooks {
-  void (*frameEnded)();   // once per flip, after the frame is shown (may be null)
-  void (*quitting)();     // right before flip ends the process on a quit event (may be null)
+  void (*frameEnded)();  // once per flip, after the frame is shown (may be null)
+  void (*quitting)();    // right before flip ends the process on a quit event (may be null)
 };
 
 // Installs the host's hooks.
 void setFrameHooks(FrameHooks hooks);
-// Starts SDL's millisecond clock, so getTime counts from program start.
+// Starts SDL's millisecond clock (once), so getTime counts from program start.
 void startClock();
 
 // Takes every pending event, shows the frame and sleeps 5 ms; a quit event ends the process.

@@ -9,7 +9,6 @@
 
 #include <js/CompilationAndEvaluation.h>
 #include <js/ErrorReport.h>
-#include <js/friend/ErrorMessages.h>
 #include <js/Exception.h>
 #include <js/GCAPI.h>
 #include <js/Initialization.h>
@@ -17,6 +16,7 @@
 #include <js/SourceText.h>
 #include <js/Stack.h>
 #include <js/Warnings.h>
+#include <js/friend/ErrorMessages.h>
 #include <jsapi.h>
 #include <jsfriendapi.h>
 
