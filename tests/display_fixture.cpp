@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "frame.h"
 #include "script_context.h"
-#include "script_interface.h"
+#include "script_host.h"
 
 std::vector<int> Frame::litBox(int threshold, int channel) const {
   std::vector<int> box = {width, height, -1, -1};
@@ -31,17 +32,22 @@ void Frame::savePng(const std::string& path) const {
   pclose(pipe);
 }
 
-void DisplayTest::SetUp() {
-  scriptContext = createScriptContext();
-  ASSERT_NE(scriptContext, nullptr);
-  scriptContext->setErrorReporter(reportScriptError);
-  for (const ScriptFunction& function : scriptInterface) scriptContext->defineFunction(function);
+Frame Frame::loadPng(const std::string& path, int width, int height) {
+  Frame frame;
+  std::string data = commandOutput("convert '" + path + "' -depth 8 rgb:- 2>/dev/null");
+  if (data.size() != static_cast<size_t>(width) * height * 3) return frame;
+  frame.width = width;
+  frame.height = height;
+  frame.rgb.assign(data.begin(), data.end());
+  return frame;
 }
 
-void DisplayTest::TearDown() {
-  destroyScriptContext(scriptContext);
-  scriptContext = nullptr;
+void DisplayTest::SetUp() {
+  startClock();
+  ASSERT_TRUE(openScriptHost());
 }
+
+void DisplayTest::TearDown() { closeScriptHost(); }
 
 bool DisplayTest::run(const std::string& script) {
   return scriptContext->evaluate(script.data(), static_cast<uint32_t>(script.size()), "test.js", 1);

@@ -13,10 +13,13 @@ struct Frame {
   std::vector<uint8_t> rgb;
   // The level of channel (0 red, 1 green, 2 blue) at window pixel (x, y), y downward.
   int at(int x, int y, int channel = 0) const { return rgb[(y * width + x) * 3 + channel]; }
-  // The bounding box of pixels whose channel is above threshold: left, top, right, bottom (inclusive).
+  // The bounding box of pixels whose channel is above threshold: left, top, right, bottom
+  // (inclusive).
   std::vector<int> litBox(int threshold = 0, int channel = 0) const;
   // Writes the frame as a PNG (for a failing test to leave behind).
   void savePng(const std::string& path) const;
+  // Reads a PNG of the given size; an empty frame if it cannot be read.
+  static Frame loadPng(const std::string& path, int width, int height);
 };
 
 // The script host with the whole script interface, run in this process

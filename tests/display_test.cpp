@@ -1,7 +1,9 @@
 // The window and the drawing state, on a real X server, read back as pixels.
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include "display_fixture.h"
+#include "glow_texture.h"
 
 namespace {
 
@@ -91,10 +93,10 @@ TEST_F(DisplayTest, ColourStateRoundTripsUnclampedAndResetsOnInit) {
 
 TEST_F(DisplayTest, BadSizesFailOrOpenButNeverCrash) {
   testing::internal::CaptureStdout();
-  ASSERT_TRUE(run(
-      "var results = [initORU(-5, 480, false), initORU(100000, 100000, false),\n"
-      "               initORU(20000, 20000, false), initORU(640, 480, false)];\n"
-      "print(results.join() + '\\n');"));
+  ASSERT_TRUE(
+      run("var results = [initORU(-5, 480, false), initORU(100000, 100000, false),\n"
+          "               initORU(20000, 20000, false), initORU(640, 480, false)];\n"
+          "print(results.join() + '\\n');"));
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "Failed to set the video mode.\nFailed to set the video mode.\n"
             "Failed to set the video mode.\nfalse,false,false,true\n");
@@ -117,15 +119,62 @@ TEST_F(DisplayTest, OddSizesAreConvertedAndOpen) {
 }
 
 TEST_F(DisplayTest, ASecondInitRunsEveryStepAgain) {
-  ASSERT_TRUE(run(
-      "initORU(320, 240, false); setColor(0, 0, 1); setLineWidth(30);\n"
-      "setCoordSystem(0, 10, 0, 10);\n"
-      "if (!initORU(640, 480, true)) throw new Error('full screen');\n"
-      "if (!initORU(640, 480, false)) throw new Error('windowed again');\n"
-      "if (getBlue() !== 1 || getRed() !== 1) throw new Error('colour kept');"));
+  ASSERT_TRUE(
+      run("initORU(320, 240, false); setColor(0, 0, 1); setLineWidth(30);\n"
+          "setCoordSystem(0, 10, 0, 10);\n"
+          "if (!initORU(640, 480, true)) throw new Error('full screen');\n"
+          "if (!initORU(640, 480, false)) throw new Error('windowed again');\n"
+          "if (getBlue() !== 1 || getRed() !== 1) throw new Error('colour kept');"));
   // The software renderer takes the window's new size at the first swap.
   ASSERT_TRUE(run("flip(); clear();"));
   fillRect(10, 20, 30, 60);
   EXPECT_EQ(readFrame().litBox(), (std::vector<int>{10, 20, 29, 59}));
 }
 
+TEST_F(DisplayTest, TheGlowTextureIsBoundWithLinearFilteringAndAdditiveBlending) {
+  ASSERT_TRUE(run("initORU(640, 480, false);"));
+  std::vector<unsigned char> rgb(glowTextureSize * glowTextureSize * 3);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  std::vector<unsigned char> texels = makeGlowTexture();
+  int mismatches = 0;
+  for (size_t i = 0; i < texels.size(); ++i) {
+    // The luminance is copied into red, green and blue.
+    if (rgb[i * 3] != texels[i] || rgb[i * 3 + 1] != texels[i] || rgb[i * 3 + 2] != texels[i])
+      ++mismatches;
+  }
+  EXPECT_EQ(mismatches, 0);
+  GLint filter = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+  EXPECT_EQ(filter, GL_LINEAR);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
+  EXPECT_EQ(filter, GL_LINEAR);
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+  GLint source = 0, destination = 0;
+  glGetIntegerv(GL_BLEND_SRC, &source);
+  glGetIntegerv(GL_BLEND_DST, &destination);
+  EXPECT_EQ(source, GL_ONE);
+  EXPECT_EQ(destination, GL_ONE);
+  int doubleBuffered = 0;
+  SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffered);
+  EXPECT_EQ(doubleBuffered, 1);
+}
+
+TEST_F(DisplayTest, FullScreenHidesTheCursor) {
+  ASSERT_TRUE(run("initORU(640, 480, false);"));
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  ASSERT_TRUE(run("initORU(640, 480, true);"));
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  // Nothing shows it again, also through a later windowed call.
+  ASSERT_TRUE(run("initORU(640, 480, false);"));
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+}
+
+TEST_F(DisplayTest, TheClockRunsOnAcrossOpeningTheWindow) {
+  ASSERT_TRUE(run(
+      "var before = getTime(); var spin = Date.now(); while (Date.now() - spin < 200) {}\n"
+      "var later = getTime(); initORU(640, 480, false); var after = getTime();\n"
+      "if (!(later - before >= 0.15)) throw new Error('clock stood still ' + (later - before));\n"
+      "if (!(after >= later)) throw new Error('clock went back ' + later + ' ' + after);"));
+}

@@ -45,7 +45,8 @@ RunningProgram::RunningProgram(const std::string& workingDirectory,
     if (chdir(workingDirectory.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(ORU_PATH));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     execv(ORU_PATH, argv.data());
     _exit(127);

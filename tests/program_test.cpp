@@ -196,27 +196,55 @@ TEST(Promises, JobsRunWhenTheScriptFinishes) {
 }
 
 TEST(Interface, AllFunctionsInTableOrderWithTheirArities) {
-  expectRun(runScripts({{"main.js",
-                         "var names = ['runScript', 'print', 'initORU', 'getTime', 'clear', 'flip',\n"
-                         "  'drawPoint', 'setLineWidth', 'setCoordSystem', 'setColor', 'drawLine',\n"
-                         "  'leftDown', 'rightDown', 'upDown', 'downDown', 'spaceDown', 'escDown',\n"
-                         "  'enterDown', 'getRed', 'getGreen', 'getBlue'];\n"
-                         "print(Object.getOwnPropertyNames(this)\n"
-                         "  .filter(n => names.indexOf(n) >= 0).map(n => n + this[n].length).join());"}}),
-            "runScript1,print1,initORU3,getTime0,clear0,flip0,drawPoint2,setLineWidth1,"
-            "setCoordSystem4,setColor3,drawLine4,leftDown0,rightDown0,upDown0,downDown0,"
-            "spaceDown0,escDown0,enterDown0,getRed0,getGreen0,getBlue0",
-            0);
+  expectRun(
+      runScripts({{"main.js",
+                   "var names = ['runScript', 'print', 'initORU', 'getTime', 'clear', 'flip',\n"
+                   "  'drawPoint', 'setLineWidth', 'setCoordSystem', 'setColor', 'drawLine',\n"
+                   "  'leftDown', 'rightDown', 'upDown', 'downDown', 'spaceDown', 'escDown',\n"
+                   "  'enterDown', 'getRed', 'getGreen', 'getBlue'];\n"
+                   "print(Object.getOwnPropertyNames(this)\n"
+                   "  .filter(n => names.indexOf(n) >= 0).map(n => n + this[n].length).join());"}}),
+      "runScript1,print1,initORU3,getTime0,clear0,flip0,drawPoint2,setLineWidth1,"
+      "setCoordSystem4,setColor3,drawLine4,leftDown0,rightDown0,upDown0,downDown0,"
+      "spaceDown0,escDown0,enterDown0,getRed0,getGreen0,getBlue0",
+      0);
 }
 
 TEST(Graphics, CallsBeforeTheWindowKeepStateAndDrawNothing) {
-  expectRun(runScripts({{"main.js",
-                         "var results = [clear(), setColor(0.5, '0.25', 2), setLineWidth(3),\n"
-                         "  setCoordSystem(0, 1, 0, 1), drawLine(0, 0, 10, 10), drawLine(1, 2, 3),\n"
-                         "  drawPoint(1, 1), flip(), setColor(0.5, 0.25, 2, 99)];\n"
-                         "print(results.every(r => r === null) + ' ');\n"
-                         "print([getRed(), getGreen(), getBlue(), leftDown(), escDown()].join());"}}),
-            "true 0.5,0.25,2,false,false", 0);
+  expectRun(
+      runScripts({{"main.js",
+                   "var results = [clear(), setColor(0.5, '0.25', 2), setLineWidth(3),\n"
+                   "  setCoordSystem(0, 1, 0, 1), drawLine(0, 0, 10, 10), drawLine(1, 2, 3),\n"
+                   "  drawPoint(1, 1), flip(), setColor(0.5, 0.25, 2, 99)];\n"
+                   "print(results.every(r => r === null) + ' ');\n"
+                   "print([getRed(), getGreen(), getBlue(), leftDown(), escDown()].join());"}}),
+      "true 0.5,0.25,2,false,false", 0);
+}
+
+TEST(Conversions, NumbersAndTruthFollowTheScriptLanguage) {
+  // Before the window opens the colour is still stored, so it shows the float conversion.
+  expectRun(
+      runScripts(
+          {{"main.js",
+            "function rgb() { return [getRed(), getGreen(), getBlue()].join(); }\n"
+            "setColor(0.1, 0, 0); print(rgb() + '|');\n"
+            "setColor('0.5', true, null); print(rgb() + '|');\n"
+            "setColor(' 12 ', '0x10', [5]); print(rgb() + '|');\n"
+            "setColor(undefined, '12abc', {}); print(rgb() + '|');\n"
+            "setColor(1e40, -1e40, 5e-46); print(rgb() + '|');\n"
+            "setColor(1, 2); print(rgb() + '|');\n"
+            "setColor({valueOf() { throw new Error('no'); }}, Symbol(), 10n); print(rgb());"}}),
+      "0.10000000149011612,0,0|0.5,1,0|12,16,5|NaN,NaN,NaN|Infinity,-Infinity,0|1,2,NaN|0,0,0", 0);
+}
+
+TEST(Conversions, ValueOfRunsOnceForEachArgumentInOrderAndExtrasAreIgnored) {
+  expectRun(
+      runScripts({{"main.js",
+                   "var order = '';\n"
+                   "function n(name, v) { return {valueOf() { order += name; return v; }}; }\n"
+                   "setColor(n('r', 1), n('g', 2), n('b', 3), n('extra', 4));\n"
+                   "print(order + ' ' + getBlue());"}}),
+      "rgb 3", 0);
 }
 
 TEST(Graphics, NoDisplayMeansSdlCannotStart) {
@@ -228,12 +256,12 @@ TEST(Graphics, NoDisplayMeansSdlCannotStart) {
 }
 
 TEST(Time, CountsFromStartAndFlipSleeps) {
-  ProgramResult result = runScripts(
-      {{"main.js",
-        "var start = getTime(), last = start, backwards = false;\n"
-        "for (var i = 0; i < 100; ++i) {\n"
-        "  flip(); var now = getTime(); if (now < last) backwards = true; last = now;\n"
-        "}\n"
-        "print([start >= 0 && start < 5, backwards, last - start >= 0.5].join());"}});
+  ProgramResult result =
+      runScripts({{"main.js",
+                   "var start = getTime(), last = start, backwards = false;\n"
+                   "for (var i = 0; i < 100; ++i) {\n"
+                   "  flip(); var now = getTime(); if (now < last) backwards = true; last = now;\n"
+                   "}\n"
+                   "print([start >= 0 && start < 5, backwards, last - start >= 0.5].join());"}});
   expectRun(result, "true,false,true", 0);
 }

@@ -14,7 +14,8 @@ const char* const openWindow = "initORU(640, 480, false); clear();";
 // The largest difference of any channel between two frames.
 int maxDifference(const Frame& a, const Frame& b) {
   int largest = 0;
-  for (size_t i = 0; i < a.rgb.size(); ++i) largest = std::max(largest, std::abs(a.rgb[i] - b.rgb[i]));
+  for (size_t i = 0; i < a.rgb.size(); ++i)
+    largest = std::max(largest, std::abs(a.rgb[i] - b.rgb[i]));
   return largest;
 }
 
@@ -89,13 +90,13 @@ TEST_F(StrokesTest, PointsAndLinesShorterThanTheirWidthAreSpots) {
 
 TEST_F(StrokesTest, LightAddsUpAndTakesTheColour) {
   Frame dim = draw("setColor(0.25, 0.25, 0.25); drawLine(100, 100, 200, 100);");
-  Frame twice = draw("setColor(0.25, 0.25, 0.25); drawLine(100, 100, 200, 100);"
-                     "drawLine(100, 100, 200, 100);");
+  Frame twice = draw(
+      "setColor(0.25, 0.25, 0.25); drawLine(100, 100, 200, 100);"
+      "drawLine(100, 100, 200, 100);");
   EXPECT_GT(dim.at(150, 99), 40);
   EXPECT_NEAR(twice.at(150, 99), 2 * dim.at(150, 99), 2);
 
-  EXPECT_EQ(draw("setColor(0, 0, 0); drawLine(100, 100, 200, 100); drawPoint(50, 50);")
-                .litBox()[2],
+  EXPECT_EQ(draw("setColor(0, 0, 0); drawLine(100, 100, 200, 100); drawPoint(50, 50);").litBox()[2],
             -1);
   Frame red = draw("setColor(1, 0, 0); drawLine(100, 100, 200, 100);");
   EXPECT_GT(red.at(150, 99, 0), 200);
@@ -136,4 +137,28 @@ TEST_F(StrokesTest, LinesWithoutAFiniteLengthDrawNothingAndHarmNothingAfter) {
       "drawPoint(NaN, 5); setLineWidth(0); drawLine(7, 7, 7, 7); setLineWidth(-2);"
       "drawLine(7, 7, 7, 7); setLineWidth(8); drawLine(100, 100, 200, 100);");
   EXPECT_EQ(maxDifference(reference, after), 0);
+}
+
+// A scene of crossing, coloured strokes of several widths against a reference
+// image. A failing run leaves the frame it drew beside the reference as
+// scene.actual.png; copy it over scene.png when a change of look is intended.
+TEST_F(StrokesTest, ASceneMatchesItsReferenceImage) {
+  Frame frame = draw(
+      "setColor(1, 0.3, 0.1); drawLine(40, 40, 600, 440);\n"
+      "setColor(0.1, 0.6, 1); setLineWidth(16); drawLine(600, 40, 40, 440);\n"
+      "setColor(0.2, 1, 0.3); setLineWidth(4); drawLine(320, 20, 320, 460);\n"
+      "setLineWidth(2); for (var i = 0; i < 12; ++i) {\n"
+      "  var a = i * Math.PI / 6; drawLine(480 + 20 * Math.cos(a), 120 + 20 * Math.sin(a),\n"
+      "                                   480 + 60 * Math.cos(a), 120 + 60 * Math.sin(a)); }\n"
+      "setColor(1, 1, 0.5); setLineWidth(30); drawPoint(160, 120); drawLine(160, 360, 170, 360);\n"
+      "setColor(0.8, 0.2, 1); setLineWidth(-8); drawLine(100, 240, 220, 240);\n"
+      "setColor(0.5, 0.5, 0.5); setLineWidth(8); setCoordSystem(0, 320, 0, 240);\n"
+      "drawLine(200, 200, 300, 180);");
+  const std::string expected = std::string(ORU_SOURCE_DIR) + "/tests/golden/scene.png";
+  Frame reference = Frame::loadPng(expected, 640, 480);
+  bool readable = reference.rgb.size() == frame.rgb.size();
+  int difference = readable ? maxDifference(frame, reference) : 255;
+  if (difference > 3) frame.savePng(std::string(ORU_SOURCE_DIR) + "/tests/golden/scene.actual.png");
+  EXPECT_TRUE(readable) << "cannot read " << expected;
+  EXPECT_LE(difference, 3);
 }
