@@ -11,12 +11,13 @@
 #include <js/ErrorReport.h>
 #include <js/Exception.h>
 #include <js/GCAPI.h>
+#include <js/GCVector.h>
 #include <js/Initialization.h>
+#include <js/Promise.h>
 #include <js/Realm.h>
 #include <js/SourceText.h>
 #include <js/Stack.h>
 #include <js/Warnings.h>
-#include <js/friend/ErrorMessages.h>
 #include <jsapi.h>
 #include <jsfriendapi.h>
 
@@ -58,6 +59,37 @@ void reportWarning(JSContext* cx, JSErrorReport* report) {
   owner->errorReporter()(cx, report->message() ? report->message().c_str() : "", report);
 }
 
+// Hands one exception to the reporter, its message after prefix; true when it
+// was the engine's out-of-memory failure.
+bool reportException(JSContext* cx, ScriptErrorReporter reporter,
+                     const JS::ExceptionStack& exception, const char* prefix) {
+  // The engine throws the bare string "out of memory" when its heap is full.
+  bool outOfMemory = false;
+  if (exception.exception().isString()) {
+    JS::RootedString thrown(cx, exception.exception().toString());
+    if (!JS_StringEqualsLiteral(cx, thrown, "out of memory", &outOfMemory)) outOfMemory = true;
+  }
+  JS::ErrorReportBuilder builder(cx);
+  bool described = builder.init(cx, exception, JS::ErrorReportBuilder::WithSideEffects);
+  if (reporter) {
+    std::string message = prefix;
+    message += described && builder.toStringResult()
+                   ? builder.toStringResult().c_str()
+                   : "uncaught exception (it could not be described)";
+    reporter(cx, message.c_str(), builder.report());
+  }
+  // Building the report can itself fail (or throw from a toString); never leave it pending.
+  JS_ClearPendingException(cx);
+  return outOfMemory;
+}
+
+// Records promises rejected with no handler, and forgets them when one is added.
+void trackRejection(JSContext*, bool, JS::HandleObject promise,
+                    JS::PromiseRejectionHandlingState state, void* owner) {
+  static_cast<ScriptContext*>(owner)->trackRejection(
+      promise, state == JS::PromiseRejectionHandlingState::Handled);
+}
+
 }  // namespace
 
 // Runs Promise jobs in the global's realm and reports a job that fails.
@@ -76,6 +108,7 @@ ScriptContext::~ScriptContext() {
   if (context) {
     if (realmEntered) JS::LeaveRealm(context, previousRealm);
     realmEntered = false;
+    unhandledRejections.reset();
     global.reset();
     JS_DestroyContext(context);
     context = nullptr;
@@ -101,6 +134,8 @@ bool ScriptContext::initialise() {
   JS_SetGCParameter(context, JSGC_MIN_LAST_DITCH_GC_PERIOD, 0);
   jobEnvironment = std::make_unique<JobEnvironment>(*this);
   js::SetScriptEnvironmentPreparer(context, jobEnvironment.get());
+  unhandledRejections = std::make_unique<JS::PersistentRootedObjectVector>(context);
+  JS::SetPromiseRejectionTrackerCallback(context, ::trackRejection, this);
 
   JS::RealmOptions options;
   JSObject* object =
@@ -149,23 +184,43 @@ void ScriptContext::reportPendingException() {
     JS_ClearPendingException(context);
     return;
   }
-  bool outOfMemory = false;
-  {
-    JS::ErrorReportBuilder builder(context);
-    if (builder.init(context, exception, JS::ErrorReportBuilder::WithSideEffects)) {
-      const char* message = builder.toStringResult() ? builder.toStringResult().c_str() : "";
-      outOfMemory = builder.report()->errorNumber == JSMSG_OUT_OF_MEMORY ||
-                    std::string(message).find("out of memory") != std::string::npos;
-      if (reporter) reporter(context, message, builder.report());
-    }
-    // Building the report can itself fail (or throw from a toString); never leave it pending.
-    JS_ClearPendingException(context);
-  }
-  // The engine keeps failing after an out-of-memory error until a collection runs.
-  if (outOfMemory) JS_GC(context);
+  // Collect at once after an out-of-memory failure, so that later scripts
+  // find the memory the failed one left behind.
+  if (reportException(context, reporter, exception, "")) JS_GC(context);
 }
 
-void ScriptContext::runPendingJobs() { js::RunJobs(context); }
+void ScriptContext::runPendingJobs() {
+  js::RunJobs(context);
+  reportUnhandledRejections();
+}
+
+void ScriptContext::trackRejection(JS::HandleObject promise, bool handled) {
+  JS::PersistentRootedObjectVector& list = *unhandledRejections;
+  if (!handled) {
+    if (!list.append(promise)) JS_ClearPendingException(context);
+    return;
+  }
+  for (size_t i = 0; i < list.length(); ++i) {
+    if (list[i] == promise) {
+      list.erase(list.begin() + i);
+      return;
+    }
+  }
+}
+
+void ScriptContext::reportUnhandledRejections() {
+  JS::PersistentRootedObjectVector& list = *unhandledRejections;
+  // Reporting can run script code (a toString) that rejects more promises:
+  // those wait for the next round.
+  size_t count = list.length();
+  for (size_t i = 0; i < count; ++i) {
+    JS::RootedObject promise(context, list[i]);
+    JS::RootedValue reason(context, JS::GetPromiseResult(promise));
+    JS::RootedObject site(context, JS::GetPromiseResolutionSite(promise));
+    reportException(context, reporter, JS::ExceptionStack(context, reason, site), "(in promise) ");
+  }
+  list.erase(list.begin(), list.begin() + count);
+}
 
 bool ScriptContext::defineFunction(const ScriptFunction& function) {
   JS::RootedObject object(context, *global);

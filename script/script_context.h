@@ -37,8 +37,10 @@ class ScriptContext {
   void setErrorReporter(ScriptErrorReporter reporter);
   // The installed reporter, or null.
   ScriptErrorReporter errorReporter() const { return reporter; }
-  // Runs the Promise jobs that are waiting, reporting any that fail.
+  // Runs the Promise jobs that are waiting, then reports promises rejected with no handler.
   void runPendingJobs();
+  // Notes a promise rejected with no handler, or forgets it once it has one.
+  void trackRejection(JS::HandleObject promise, bool handled);
   // Hands the pending exception, if any, to the error reporter and clears it.
   void reportPendingException();
 
@@ -48,6 +50,7 @@ class ScriptContext {
 
   ScriptContext() = default;
   bool initialise();
+  void reportUnhandledRejections();
 
   JSContext* context = nullptr;
   std::unique_ptr<JS::PersistentRooted<JSObject*>> global;
@@ -55,6 +58,7 @@ class ScriptContext {
   JS::Realm* previousRealm = nullptr;
   bool realmEntered = false;
   std::unique_ptr<JobEnvironment> jobEnvironment;
+  std::unique_ptr<JS::PersistentRootedVector<JSObject*>> unhandledRejections;
   ScriptErrorReporter reporter = nullptr;
   int evaluationDepth = 0;
 };

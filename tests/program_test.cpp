@@ -265,3 +265,17 @@ TEST(Time, CountsFromStartAndFlipSleeps) {
                    "print([start >= 0 && start < 5, backwards, last - start >= 0.5].join());"}});
   expectRun(result, "true,false,true", 0);
 }
+
+TEST(Promises, RejectionsWithoutAHandlerAreReportedWhereTheyHappened) {
+  expectRun(
+      runScripts({{"main.js",
+                   "async function f() { await null;\n null.x; }\n"
+                   "f();\n"
+                   "Promise.reject(42);\n"
+                   "Promise.reject(new Error('later')).catch(e => print('caught ' + e.message));\n"
+                   "print('sync ');"}}),
+      "sync caught later"
+      "Error on line 4 of main.js:\n\t(in promise) uncaught exception: 42\n"
+      "Error on line 2 of main.js:\n\t(in promise) TypeError: null has no properties\n",
+      0);
+}
