@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "engine_state.h"

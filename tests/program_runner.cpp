@@ -61,31 +61,20 @@ RunningProgram::~RunningProgram() {
   if (!finished) finish(0);
 }
 
-void RunningProgram::drain(int timeoutMs) {
+bool RunningProgram::drain(int timeoutMs) {
   pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-  if (poll(fds, 2, timeoutMs) <= 0) return;
+  if (poll(fds, 2, timeoutMs) <= 0) return false;
   char buffer[4096];
+  bool any = false;
   for (int i = 0; i < 2; ++i) {
     if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
     ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-    if (n > 0) (i == 0 ? out : err).append(buffer, static_cast<size_t>(n));
-  }
-}
-
-std::string RunningProgram::waitForOutput(const std::string& expected, double seconds) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (out.find(expected) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-    drain(20);
-    int status;
-    if (waitpid(child, &status, WNOHANG) == child) {
-      // Ended on its own: collect the rest and keep the status for finish().
-      drain(0);
-      waitStatus = status;
-      reaped = true;
-      break;
+    if (n > 0) {
+      (i == 0 ? out : err).append(buffer, static_cast<size_t>(n));
+      any = true;
     }
   }
-  return out;
+  return any;
 }
 
 void RunningProgram::sendSignal(int signal) const { kill(child, signal); }
@@ -93,8 +82,8 @@ void RunningProgram::sendSignal(int signal) const { kill(child, signal); }
 ProgramResult RunningProgram::finish(double seconds) {
   ProgramResult result;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  int status = waitStatus;
-  while (!reaped) {
+  int status = 0;
+  for (bool reaped = false; !reaped;) {
     drain(20);
     if (waitpid(child, &status, WNOHANG) == child) {
       reaped = true;
@@ -106,20 +95,7 @@ ProgramResult RunningProgram::finish(double seconds) {
     }
   }
   // Read whatever is still in the pipes until both writers are gone.
-  for (;;) {
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    if (poll(fds, 2, 200) <= 0) break;
-    char buffer[4096];
-    bool any = false;
-    for (int i = 0; i < 2; ++i) {
-      if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
-      ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        (i == 0 ? out : err).append(buffer, static_cast<size_t>(n));
-        any = true;
-      }
-    }
-    if (!any) break;
+  while (drain(200)) {
   }
   close(outFd);
   close(errFd);

@@ -33,8 +33,6 @@ class RunningProgram {
  public:
   RunningProgram(const std::string& workingDirectory, const std::vector<std::string>& arguments);
   ~RunningProgram();
-  // Standard output so far, waiting up to seconds for text to contain expected.
-  std::string waitForOutput(const std::string& expected, double seconds);
   // Sends a signal to the program.
   void sendSignal(int signal) const;
   // Waits up to seconds for the program to end (then kills it) and returns how it ended.
@@ -43,16 +41,14 @@ class RunningProgram {
   pid_t pid() const { return child; }
 
  private:
-  // Reads what the program has written, waiting up to timeoutMs for it.
-  void drain(int timeoutMs);
+  // Reads what the program has written, waiting up to timeoutMs for it; false when nothing came.
+  bool drain(int timeoutMs);
   pid_t child = -1;
   int outFd = -1;
   int errFd = -1;
   std::string out;
   std::string err;
   bool finished = false;
-  bool reaped = false;
-  int waitStatus = 0;
 };
 
 // Runs oru to completion in workingDirectory with arguments.
