@@ -131,6 +131,18 @@ TEST_F(DisplayTest, ASecondInitRunsEveryStepAgain) {
   EXPECT_EQ(readFrame().litBox(), (std::vector<int>{10, 20, 29, 59}));
 }
 
+TEST_F(DisplayTest, AnotherInitReplacesTheGlowTextureInsteadOfAddingOne) {
+  ASSERT_TRUE(run("initORU(320, 240, false);"));
+  GLint first = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &first);
+  ASSERT_TRUE(run("initORU(330, 240, false);"));
+  GLint second = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &second);
+  // Scripts that open the window again and again must not pile up textures.
+  EXPECT_TRUE(first == second || !glIsTexture(static_cast<GLuint>(first)));
+  EXPECT_TRUE(glIsTexture(static_cast<GLuint>(second)));
+}
+
 TEST_F(DisplayTest, TheGlowTextureIsBoundWithLinearFilteringAndAdditiveBlending) {
   ASSERT_TRUE(run("initORU(640, 480, false);"));
   std::vector<unsigned char> rgb(glowTextureSize * glowTextureSize * 3);
