@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "display_fixture.h"
 #include "program_runner.h"
@@ -154,6 +156,46 @@ TEST_P(QuitSignal, EndsTheLoopWithStatusZeroAndFlushedOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, QuitSignal, testing::Values(SIGTERM, SIGINT));
+
+// Whether the process is still running (not ended and waiting to be reaped).
+bool stillRunning(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  size_t end = line.rfind(')');
+  return end != std::string::npos && end + 2 < line.size() && line[end + 2] != 'Z';
+}
+
+TEST(Interrupt, ASecondOneEndsAScriptThatNeverFlips) {
+  ScriptDirectory directory;
+  directory.write("main.js", "initORU(320, 240, false);\nwhile (true) {}");
+  RunningProgram program(directory.path(), {});
+  ASSERT_FALSE(oruWindow().empty());
+  program.sendSignal(SIGINT);
+  usleep(500000);
+  // The first one is a quit event, waiting for a flip that never comes.
+  EXPECT_TRUE(stillRunning(program.pid()));
+  program.sendSignal(SIGINT);
+  ProgramResult result = program.finish(5);
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.signal, SIGINT);
+  EXPECT_EQ(result.errors, "");
+}
+
+TEST(Interrupt, TheFirstOneStillQuitsAtTheNextFlip) {
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(320, 240, false); initORU(200, 100, false);\n"
+                  "print('open\\n');\nwhile (true) flip();");
+  RunningProgram program(directory.path(), {});
+  ASSERT_FALSE(oruWindow().empty());
+  usleep(300000);
+  program.sendSignal(SIGINT);
+  ProgramResult result = program.finish(5);
+  EXPECT_EQ(result.output, "open\n");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.errors, "");
+}
 
 TEST(Quit, ClosingTheWindowEndsTheProgram) {
   ScriptDirectory directory;
