@@ -1,5 +1,6 @@
 #include "script_context.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -21,6 +22,7 @@
 #include <jsapi.h>
 #include <jsfriendapi.h>
 
+#include "memory_watch.h"
 #include "native_binding.h"
 #include "script_runtime.h"
 #include "text_encoding.h"
@@ -44,6 +46,11 @@ size_t nativeStackQuota() {
   return std::min<size_t>(limit.rlim_cur / 2, maxQuota);
 }
 
+// The process's resident memory above which scripts are stopped with an
+// out-of-memory error: the collected heap is bounded by heapLimitBytes, but
+// array elements and array buffer contents are allocated outside it.
+constexpr size_t memoryLimitBytes = size_t{1} << 30;
+
 const JSClassOps* globalClassOps = &JS::DefaultGlobalClassOps;
 const JSClass globalClass = {"global", JSCLASS_GLOBAL_FLAGS, globalClassOps, nullptr, nullptr,
                              nullptr};
@@ -55,8 +62,12 @@ ScriptContext* liveContext = nullptr;
 void reportWarning(JSContext* cx, JSErrorReport* report) {
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
   if (!owner || !owner->errorReporter() || !report) return;
+  // The engine warns that the stopped script was "terminated by timeout";
+  // the out-of-memory report that follows says why.
+  if (owner->stoppedForMemoryUse()) return;
   // Warnings are printed through the same reporter as errors.
-  owner->errorReporter()(cx, report->message() ? report->message().c_str() : "", report);
+  owner->errorReporter()(report->message() ? report->message().c_str() : "", report->filename,
+                         report->lineno);
 }
 
 // Hands one exception to the reporter, its message after prefix; true when it
@@ -76,11 +87,17 @@ bool reportException(JSContext* cx, ScriptErrorReporter reporter,
     message += described && builder.toStringResult()
                    ? builder.toStringResult().c_str()
                    : "uncaught exception (it could not be described)";
-    reporter(cx, message.c_str(), builder.report());
+    const JSErrorReport* report = builder.report();
+    reporter(message.c_str(), report ? report->filename : nullptr, report ? report->lineno : 0);
   }
   // Building the report can itself fail (or throw from a toString); never leave it pending.
   JS_ClearPendingException(cx);
   return outOfMemory;
+}
+
+bool checkMemory(JSContext* cx) {
+  auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
+  return !owner || owner->checkMemory();
 }
 
 // Records promises rejected with no handler, and forgets them when one is added.
@@ -93,7 +110,7 @@ void trackRejection(JSContext*, bool, JS::HandleObject promise,
 }  // namespace
 
 // Runs Promise jobs in the global's realm and reports a job that fails.
-class ScriptContext::JobEnvironment : public js::ScriptEnvironmentPreparer {
+class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer {
  public:
   explicit JobEnvironment(ScriptContext& owner) : owner(owner) {}
   void invoke(JS::HandleObject, Closure& closure) override {
@@ -105,6 +122,7 @@ class ScriptContext::JobEnvironment : public js::ScriptEnvironmentPreparer {
 };
 
 ScriptContext::~ScriptContext() {
+  memoryWatch.reset();
   if (context) {
     if (realmEntered) JS::LeaveRealm(context, previousRealm);
     realmEntered = false;
@@ -136,6 +154,8 @@ bool ScriptContext::initialise() {
   js::SetScriptEnvironmentPreparer(context, jobEnvironment.get());
   unhandledRejections = std::make_unique<JS::PersistentRootedObjectVector>(context);
   JS::SetPromiseRejectionTrackerCallback(context, ::trackRejection, this);
+  if (!JS_AddInterruptCallback(context, ::checkMemory)) return false;
+  memoryWatch = std::make_unique<MemoryWatch>(context, memoryLimitBytes);
 
   JS::RealmOptions options;
   JSObject* object =
@@ -177,7 +197,38 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
   return ok;
 }
 
+bool ScriptContext::checkMemory() {
+  if (!memoryWatch || !memoryWatch->overLimit()) return true;
+  // Garbage may be what is over the limit: collect it and give it back first.
+  JS_GC(context);
+  malloc_trim(0);
+  if (!memoryWatch->overLimit()) return true;
+  JS::AutoFilename file;
+  unsigned line = 0;
+  if (!JS::DescribeScriptedCaller(context, &file, &line)) JS_ClearPendingException(context);
+  stopFile = file.get() ? file.get() : "";
+  stopLine = line;
+  stoppedForMemory = true;
+  // Ends the script without an exception, so no try block can hold on to it.
+  return false;
+}
+
+void ScriptContext::reportMemoryStop() {
+  stoppedForMemory = false;
+  if (reporter) {
+    reporter("uncaught exception: out of memory", stopFile.empty() ? nullptr : stopFile.c_str(),
+             stopLine);
+  }
+  // What the stopped script held is garbage now; give it back to the system.
+  JS_GC(context);
+  malloc_trim(0);
+}
+
 void ScriptContext::reportPendingException() {
+  if (stoppedForMemory) {
+    reportMemoryStop();
+    return;
+  }
   if (!JS_IsExceptionPending(context)) return;
   JS::ExceptionStack exception(context);
   if (!JS::StealPendingExceptionStack(context, &exception)) {
@@ -246,9 +297,8 @@ ScriptContext* createScriptContext() {
 
 void destroyScriptContext(ScriptContext* context) { delete context; }
 
-void reportScriptError(JSContext*, const char* message, const JSErrorReport* report) {
-  const char* fileName = report && report->filename ? report->filename : "(no file)";
-  unsigned line = report ? report->lineno : 0;
-  std::cout << "Error on line " << line << " of " << fileName << ":" << std::endl;
+void reportScriptError(const char* message, const char* fileName, unsigned line) {
+  std::cout << "Error on line " << line << " of " << (fileName ? fileName : "(no file)") << ":"
+            << std::endl;
   std::cout << "\t" << utf8ToBytes(message ? message : "") << std::endl;
 }

@@ -2,16 +2,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include <js/TypeDecls.h>
 
+class MemoryWatch;
 class ScriptRuntime;
-struct JSErrorReport;
 struct ScriptFunction;
 
-// Prints one error or warning report; installed with setErrorReporter.
-using ScriptErrorReporter = void (*)(JSContext* context, const char* message,
-                                     const JSErrorReport* report);
+// Prints one error or warning: its message and where it happened (fileName
+// may be null); installed with setErrorReporter.
+using ScriptErrorReporter = void (*)(const char* message, const char* fileName, unsigned line);
 
 // The one JavaScript context in which every script runs: the engine context,
 // its global object with the standard classes and the script interface, and
@@ -41,8 +42,13 @@ class ScriptContext {
   void runPendingJobs();
   // Notes a promise rejected with no handler, or forgets it once it has one.
   void trackRejection(JS::HandleObject promise, bool handled);
-  // Hands the pending exception, if any, to the error reporter and clears it.
+  // Hands the pending exception, if any, to the error reporter and clears it;
+  // reports a script stopped for using too much memory the same way.
   void reportPendingException();
+  // Stops the running script (false) when the process is above its memory limit.
+  bool checkMemory();
+  // Whether a script was stopped for memory and that is not reported yet.
+  bool stoppedForMemoryUse() const { return stoppedForMemory; }
 
  private:
   friend ScriptContext* createScriptContext();
@@ -51,6 +57,7 @@ class ScriptContext {
   ScriptContext() = default;
   bool initialise();
   void reportUnhandledRejections();
+  void reportMemoryStop();
 
   JSContext* context = nullptr;
   std::unique_ptr<JS::PersistentRooted<JSObject*>> global;
@@ -61,6 +68,11 @@ class ScriptContext {
   std::unique_ptr<JS::PersistentRootedVector<JSObject*>> unhandledRejections;
   ScriptErrorReporter reporter = nullptr;
   int evaluationDepth = 0;
+  std::unique_ptr<MemoryWatch> memoryWatch;
+  // Where the last script stopped for memory was, until it is reported.
+  bool stoppedForMemory = false;
+  std::string stopFile;
+  unsigned stopLine = 0;
 };
 
 // The script host, set by main; how code that is not handed a context reaches it.
@@ -71,4 +83,4 @@ ScriptContext* createScriptContext();
 // Deletes the given context; does nothing for null.
 void destroyScriptContext(ScriptContext* context);
 // Prints a report in two lines: "Error on line N of FILE:" and a tab with the message.
-void reportScriptError(JSContext* context, const char* message, const JSErrorReport* report);
+void reportScriptError(const char* message, const char* fileName, unsigned line);

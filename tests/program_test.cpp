@@ -186,6 +186,47 @@ TEST(Memory, ScriptsRunAgainAfterAnUncaughtOutOfMemory) {
       << result.output;
 }
 
+TEST(Memory, GrowingArraysBuffersOrStringsWithoutBoundStopsTheScriptNotTheProgram) {
+  // Array elements and buffer contents lie outside the collected heap; the
+  // process's memory limit stops them, and no try block can hold on.
+  expectRun(
+      runScripts({{"main.js",
+                   "var kept = [];\n"
+                   "print(runScript('arrays.js') + ' ' + runScript('buffers.js') + '\\n');\n"
+                   "kept = null;\n"
+                   "var after = []; for (var i = 0; i < 100; ++i) after.push(new Array(1e5));\n"
+                   "print(after.length + '\\n');"},
+                  {"arrays.js",
+                   "try {\n  for (;;) kept.push(new Array(1e5).fill(1));\n"
+                   "} catch (e) { print('caught'); }"},
+                  {"buffers.js", "var b = [];\nfor (;;) b.push(new ArrayBuffer(1 << 20));"}}),
+      "Error on line 2 of arrays.js:\n\tuncaught exception: out of memory\n"
+      "Failed to run arrays.js (JS error).\n"
+      "Error on line 2 of buffers.js:\n\tuncaught exception: out of memory\n"
+      "Failed to run buffers.js (JS error).\nfalse false\n100\n",
+      0);
+
+  ProgramResult strings =
+      runScripts({{"main.js", "var a = [];\nfor (;;) a.push('x'.repeat(1000) + a.length);"}});
+  EXPECT_EQ(strings.exitStatus, 1);
+  EXPECT_EQ(strings.signal, 0);
+  EXPECT_NE(strings.output.find("\tuncaught exception: out of memory\nFailed to run main.js"),
+            std::string::npos)
+      << strings.output;
+}
+
+TEST(Print, MegabytesArriveWholeAndInOrder) {
+  ProgramResult result = runScripts(
+      {{"main.js",
+        "for (var i = 0; i < 16; ++i) print(String.fromCharCode(65 + i).repeat(1 << 20));"}});
+  EXPECT_EQ(result.exitStatus, 0);
+  ASSERT_EQ(result.output.size(), size_t{16} << 20);
+  for (size_t i = 0; i < 16; ++i) {
+    EXPECT_EQ(result.output[i << 20], 'A' + i);
+    EXPECT_EQ(result.output[((i + 1) << 20) - 1], 'A' + i);
+  }
+}
+
 TEST(Promises, JobsRunWhenTheScriptFinishes) {
   expectRun(runScripts({{"main.js",
                          "async function later() { await null; print('async '); }\n"
