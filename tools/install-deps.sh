@@ -6,6 +6,7 @@ set -eu
 packages="cmake make g++ pkg-config
 libmozjs-102-dev libsdl1.2-dev libgl-dev libx11-dev
 googletest libgtest-dev
+clang libclang-rt-14-dev
 xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick"
 
 missing=""

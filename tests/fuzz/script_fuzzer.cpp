@@ -1,0 +1,239 @@
+// Feeds generated scripts to the script host, as a program runs them: the
+// first input byte picks between a sequence of calls of the whole script
+// interface with hostile arguments, built from the rest of the input, and
+// the rest of the input taken as a script file's bytes.
+//
+// Scripts share one script context for the fuzzer's lifetime, as they share
+// it in a program. Memory is checked for leaks when the fuzzer exits, after
+// the host is closed; checks between inputs (-detect_leaks=0 turns them off)
+// would count the engine's live garbage-collected heap as lost. A script that runs too long is ended through the engine's
+// interrupt callback, so endless loops read as finished inputs, not hangs.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <jsapi.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "frame.h"
+#include "script_context.h"
+#include "script_host.h"
+#include "script_interface.h"
+#include "script_loader.h"
+
+namespace {
+
+// Longest a single input's scripts may run before they are ended.
+constexpr auto scriptTimeLimit = std::chrono::seconds(2);
+
+// Arguments no script should be able to break the host with. Names of the
+// fixture files are added at start-up, as {dir}.
+const char* const hostileValues[] = {
+    "NaN", "Infinity", "-Infinity", "1e308", "-1e308", "0", "-0", "5e-324",
+    "2147483648", "-2147483649", "4294967297", "1.5", "-1", "16385", "8193",
+    "\"\"", "\"x\".repeat(1 << 20)", "\"a\\0b\"", "\"\\u0100\\uffff\\ud800\"",
+    "\"\\xff\\x80\\x7f\"", "\"12\"", "\" 3.5 \"",
+    "({ valueOf() { throw new Error('valueOf'); } })",
+    "({ toString() { throw new Error('toString'); } })",
+    "({ valueOf() { return NaN; } })",
+    "({ [Symbol.toPrimitive]() { throw 1; } })",
+    "({ valueOf() { initORU(64, 48, false); return 3; } })",
+    "({ valueOf() { flip(); clear(); return 4; } })",
+    "({ toString() { return String(runScript('{dir}/self.js')); } })",
+    "Symbol('s')", "Object.create(null)", "function () {}", "[]", "({})",
+    "[1, 2, 3]", "null", "undefined", "true", "false", "10n", "/re/g",
+    "new Proxy({}, { get() { throw 2; } })",
+    "'{dir}/self.js'", "'{dir}/syntax.js'", "'{dir}/throws.js'", "'{dir}/rejects.js'",
+    "'{dir}/draws.js'", "'{dir}'", "'{dir}/missing.js'", "'/dev/null'", "'/dev/zero'",
+    "'{dir}/draws.js\\0tail'",
+};
+
+// Fixture scripts for runScript, written to a fresh folder at start-up.
+const char* const fixtureScripts[][2] = {
+    {"self.js", "runScript(new Error().fileName);\n"},
+    {"syntax.js", "var = ;\n"},
+    {"throws.js", "throw new RangeError('thrown');\n"},
+    {"rejects.js", "Promise.reject(new Error('rejected'));\n"},
+    {"draws.js",
+     "setColor(0.2, 0.5, 1); drawLine(0, 0, 30, 40); drawPoint(5, 5); flip();\n"},
+};
+
+std::string fixtureFolder;
+std::string scriptFile;
+
+// Ends scripts that outlive their input's time limit.
+class Watchdog {
+ public:
+  explicit Watchdog(JSContext* context) : context(context), thread([this] { watch(); }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stopping = true;
+    }
+    wake.notify_one();
+    thread.join();
+  }
+  // Starts the time limit for one input.
+  void arm() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      deadline = std::chrono::steady_clock::now() + scriptTimeLimit;
+      armed = true;
+      expired = false;
+    }
+    wake.notify_one();
+  }
+  // Stops the time limit.
+  void disarm() {
+    std::lock_guard<std::mutex> lock(mutex);
+    armed = false;
+  }
+  // Whether the running input is over its limit; read by the interrupt callback.
+  bool overTime() const { return expired.load(); }
+
+ private:
+  void watch() {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!stopping) {
+      if (!armed) {
+        wake.wait(lock);
+        continue;
+      }
+      if (wake.wait_until(lock, deadline) == std::cv_status::timeout && armed) {
+        expired = true;
+        JS_RequestInterruptCallback(context);
+        armed = false;
+      }
+    }
+  }
+
+  JSContext* context;
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::chrono::steady_clock::time_point deadline;
+  bool armed = false;
+  bool stopping = false;
+  std::atomic<bool> expired{false};
+  std::thread thread;
+};
+
+Watchdog* watchdog = nullptr;
+
+// Returning false ends the running script without an exception.
+bool interruptScript(JSContext*) { return !watchdog->overTime(); }
+
+std::string replaceFolder(std::string text) {
+  for (size_t at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}", at)) {
+    text.replace(at, 5, fixtureFolder);
+  }
+  return text;
+}
+
+// One argument: a hostile value, a small integer or a number from the input.
+std::string argument(FuzzedDataProvider& input) {
+  switch (input.ConsumeIntegralInRange(0, 3)) {
+    case 0:
+      return std::to_string(input.ConsumeIntegralInRange(-2048, 2048));
+    case 1: {
+      double number = input.ConsumeFloatingPoint<double>();
+      char text[64];
+      std::snprintf(text, sizeof text, "%.17g", number);
+      std::string literal = text;
+      if (literal == "nan" || literal == "-nan") return "NaN";
+      if (literal == "inf") return "Infinity";
+      if (literal == "-inf") return "-Infinity";
+      return "(" + literal + ")";
+    }
+    default:
+      return replaceFolder(input.PickValueInArray(hostileValues));
+  }
+}
+
+// One call of an interface function, in one of the ways a script can call it.
+std::string call(FuzzedDataProvider& input) {
+  const ScriptFunction& function = input.PickValueInArray(scriptInterface);
+  std::string name = function.name;
+  std::string arguments;
+  int count = input.ConsumeIntegralInRange<int>(0, static_cast<int>(function.arity) + 2);
+  for (int i = 0; i < count; ++i) arguments += (i ? ", " : "") + argument(input);
+  switch (input.ConsumeIntegralInRange(0, 5)) {
+    case 0:
+      return name + ".call(" + argument(input) + (count ? ", " : "") + arguments + ")";
+    case 1:
+      return name + ".apply(null, new Array(" + std::to_string(input.ConsumeIntegral<uint16_t>()) +
+             ").fill(" + argument(input) + "))";
+    case 2:
+      return "new " + name + "(" + arguments + ")";
+    default:
+      return name + "(" + arguments + ")";
+  }
+}
+
+// A script of calls, each in its own try block so one failure leaves the rest to run.
+std::string callSequence(FuzzedDataProvider& input) {
+  std::string script;
+  while (input.remaining_bytes() > 0) {
+    script += "try { " + call(input) + "; } catch (e) {}\n";
+  }
+  return script;
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary).write(content.data(),
+                                              static_cast<std::streamsize>(content.size()));
+}
+
+// Tears everything down at exit, so the leak check at exit sees only what
+// was really lost: the engine's own heap is not visible to it while it lives.
+void closeFuzzer() {
+  delete watchdog;
+  watchdog = nullptr;
+  closeScriptHost();
+  for (const auto& fixture : fixtureScripts) std::remove((fixtureFolder + "/" + fixture[0]).c_str());
+  std::remove(scriptFile.c_str());
+  rmdir(fixtureFolder.c_str());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  char folder[] = "/tmp/oru-fuzz-XXXXXX";
+  if (!mkdtemp(folder)) std::abort();
+  fixtureFolder = folder;
+  for (const auto& fixture : fixtureScripts) writeFile(fixtureFolder + "/" + fixture[0], fixture[1]);
+  scriptFile = fixtureFolder + "/input.js";
+
+  startClock();
+  if (!openScriptHost()) std::abort();
+  watchdog = new Watchdog(scriptContext->engineContext());
+  JS_AddInterruptCallback(scriptContext->engineContext(), interruptScript);
+  std::atexit(closeFuzzer);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  // Scripts may have replaced interface functions; every input starts with the real ones.
+  for (const ScriptFunction& function : scriptInterface) scriptContext->defineFunction(function);
+
+  watchdog->arm();
+  if (data[0] & 1) {
+    writeFile(scriptFile, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+    runScript(scriptFile);
+  } else {
+    FuzzedDataProvider input(data + 1, size - 1);
+    std::string script = callSequence(input);
+    scriptContext->evaluate(script.data(), static_cast<uint32_t>(script.size()), "calls.js", 1);
+  }
+  watchdog->disarm();
+  return 0;
+}
