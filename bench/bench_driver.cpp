@@ -436,59 +436,106 @@ struct HeapCalls {
   double driver = 0;      // the OpenGL driver: Mesa, llvmpipe and its LLVM
   double x11 = 0;         // Xlib and XCB, from presenting frames
   double background = 0;  // anything else, on threads of its own (the script engine's helpers)
-  double mainThread = 0;  // anything else on the main thread: oru and the script engine
+  double mainThread = 0;  // anything else on the main thread: the script engine's own work
+  double strokePath = 0;  // anything else inside a drawing call or a script-to-native call
 };
 
-// Sorts the allocation sites of a heaptrack_print listing with backtraces:
-// each site ("N calls to allocation functions ... from", the site, "  in
-// LIBRARY") is followed by its backtraces ("N calls with ... from:"); a
-// backtrace through start_thread ran on a thread other than the main one.
-HeapCalls heapCallsByCaller(const std::string& listing) {
+// Sorts the allocation calls of a heaptrack_print listing with backtraces.
+// Each site ("N calls to allocation functions ... from", the caller, "  in
+// LIBRARY") is followed by its backtraces ("N calls with ... from:", then
+// frames). A backtrace counts for the driver or X11 when any of its frames
+// (the caller included) lies in their libraries; otherwise for another
+// thread when it went through start_thread, else for the drawing path when
+// the innermost frame of oru's own code (a source under sourceRoot) is a
+// stroke native or a script-to-native adapter, else for the rest of the main
+// thread: a script run by runScript runs inside an adapter too, further out.
+HeapCalls heapCallsByCaller(const std::string& listing, const std::string& sourceRoot) {
+  enum Kind { none, driver, x11 };
+  auto kindOf = [](const std::string& line) {
+    static const char* const driverLibraries[] = {"/dri/", "libGLX_mesa", "libglapi", "libLLVM"};
+    static const char* const x11Libraries[] = {"libX11", "libxcb"};
+    if (line.compare(0, 5, "  in ") != 0 && line.find("      in ") == std::string::npos)
+      return none;
+    for (const char* library : driverLibraries)
+      if (line.find(library) != std::string::npos) return driver;
+    for (const char* library : x11Libraries)
+      if (line.find(library) != std::string::npos) return x11;
+    return none;
+  };
   HeapCalls calls;
-  enum Kind { driver, x11, other } kind = other;
-  bool wantLibrary = false, background = false;
+  Kind siteKind = none, traceKind = none;
+  bool background = false, stroke = false, ownFrameSeen = false;
+  bool siteOwn = false, siteStroke = false;  // whether the caller itself is oru's, a stroke path
+  std::string function;                      // the last function name read
+  auto isOwnFrame = [&](const std::string& line, size_t indent) {
+    return line.compare(0, indent + 3, std::string(indent, ' ') + "at ") == 0 &&
+           line.compare(indent + 3, sourceRoot.size(), sourceRoot) == 0;
+  };
+  auto isStrokeFunction = [&] {
+    for (const char* name : {"drawLine", "drawPoint", "submitPoint", "NativeAdapter"})
+      if (function.find(name) != std::string::npos) return true;
+    return false;
+  };
   double site = 0, traced = 0, trace = 0;
+  auto add = [&](Kind kind, bool otherThread, bool onStrokePath, double count) {
+    if (kind == driver)
+      calls.driver += count;
+    else if (kind == x11)
+      calls.x11 += count;
+    else if (otherThread)
+      calls.background += count;
+    else
+      (onStrokePath ? calls.strokePath : calls.mainThread) += count;
+  };
   auto endTrace = [&] {
-    if (kind == other) (background ? calls.background : calls.mainThread) += trace;
+    add(siteKind != none ? siteKind : traceKind, background, stroke, trace);
     traced += trace;
     trace = 0;
+    traceKind = none;
     background = false;
+    ownFrameSeen = siteOwn;
+    stroke = siteStroke;
   };
   auto endSite = [&] {
     endTrace();
-    // Calls the listing gives no backtrace for count as the main thread's.
-    double rest = site - traced;
-    (kind == driver ? calls.driver : kind == x11 ? calls.x11 : calls.mainThread) += rest;
-    if (kind == driver) calls.driver += traced;
-    if (kind == x11) calls.x11 += traced;
+    // Calls the listing gives no backtrace for count against the drawing path.
+    add(siteKind, false, true, site - traced);
     site = traced = 0;
   };
   std::istringstream lines(listing);
   std::string line;
+  bool inSite = false, inTrace = false;
   while (std::getline(lines, line)) {
     if (line.find(" calls to allocation functions with ") != std::string::npos &&
         line.back() != ':') {
       endSite();
       site = std::strtod(line.c_str(), nullptr);
-      kind = other;
-      wantLibrary = true;
-    } else if (wantLibrary && line.compare(0, 5, "  in ") == 0) {
-      std::string library = line.substr(5);
-      if (library.find("/dri/") != std::string::npos ||
-          library.find("libGLX_mesa") != std::string::npos ||
-          library.find("libglapi") != std::string::npos ||
-          library.find("libLLVM") != std::string::npos)
-        kind = driver;
-      else if (library.find("libX11") != std::string::npos ||
-               library.find("libxcb") != std::string::npos)
-        kind = x11;
-      wantLibrary = false;
+      siteKind = none;
+      siteOwn = siteStroke = ownFrameSeen = stroke = false;
+      function.clear();
+      inSite = true;
+      inTrace = false;
     } else if (line.find(" calls with ") != std::string::npos && line.back() == ':') {
       endTrace();
-      wantLibrary = false;
       trace = std::strtod(line.c_str(), nullptr);
-    } else if (line.find("start_thread") != std::string::npos) {
-      background = true;
+      inSite = false;
+      inTrace = true;
+    } else if (inSite) {
+      if (Kind kind = kindOf(line)) siteKind = kind;
+      if (line[0] != ' ') function = line;
+      if (!siteOwn && isOwnFrame(line, 2)) {
+        siteOwn = ownFrameSeen = true;
+        siteStroke = stroke = isStrokeFunction();
+      }
+    } else if (inTrace) {
+      if (line.find("start_thread") != std::string::npos) background = true;
+      if (line.compare(0, 4, "    ") == 0 && line[4] != ' ') function = line;
+      if (!ownFrameSeen && isOwnFrame(line, 6)) {
+        ownFrameSeen = true;
+        stroke = isStrokeFunction();
+      }
+      Kind kind = kindOf(line);
+      if (kind == driver || (kind == x11 && traceKind == none)) traceKind = kind;
     }
   }
   endSite();
@@ -501,6 +548,10 @@ HeapCalls heapCallsByCaller(const std::string& listing) {
 // the script engine's warming up out.
 void Bench::benchHeap() {
   const int count = 10000;
+  // The driver runs in the source tree, which the debug information names.
+  char directory[4096];
+  const std::string sourceRoot =
+      getcwd(directory, sizeof directory) ? std::string(directory) + "/" : "/";
   const long shortRun = 10, longRun = 30;
   auto trace = [&](const std::vector<std::string>& command, const std::string& name, long frames) {
     std::string data = outDir + "/heap-" + name + "-" + std::to_string(frames);
@@ -520,8 +571,9 @@ void Bench::benchHeap() {
     Run sites = runProcess({"heaptrack_print", "-d", shortFile, "-f", longFile, "-p", "0", "-T",
                             "0", "-n", "100000", "-s", "100000"});
     if (!sites.exitedCleanly()) return note("heaptrack_print -d " + shortFile, sites), false;
-    result = heapCallsByCaller(sites.output);
-    for (double* calls : {&result.driver, &result.x11, &result.background, &result.mainThread})
+    result = heapCallsByCaller(sites.output, sourceRoot);
+    for (double* calls :
+         {&result.driver, &result.x11, &result.background, &result.mainThread, &result.strokePath})
       *calls /= static_cast<double>(longRun - shortRun);
     // Where the extra allocations come from, with backtraces, for whoever wants to look.
     std::ofstream(outDir + "/heap-" + name + "-per-frame.txt") << sites.output;
@@ -537,7 +589,9 @@ void Bench::benchHeap() {
   bool nativeOk = perFrame("cpp", false, native);
   if (!scriptOk || !nativeOk) return;
   const double strokes = 2.0 * count;
-  auto total = [](const HeapCalls& c) { return c.driver + c.x11 + c.background + c.mainThread; };
+  auto total = [](const HeapCalls& c) {
+    return c.driver + c.x11 + c.background + c.mainThread + c.strokePath;
+  };
   add({"heap allocations per frame, 10000 lines + 10000 points", "calls/frame", total(script),
        total(native), "", NAN, "", ""},
       1);
@@ -550,10 +604,11 @@ void Bench::benchHeap() {
   add({"  of which on other threads (script engine helpers)", "calls/frame", script.background,
        native.background, "", NAN, "", ""},
       1);
-  // Less than one a frame is none per stroke: a stray allocation of some frame.
-  add({"  of which by oru and the script engine on the drawing thread", "calls/frame",
-       script.mainThread, native.mainThread, "", NAN, "0 per stroke",
-       script.mainThread < 1 ? "yes" : "NO"},
+  add({"  of which by the script engine between calls (main thread)", "calls/frame",
+       script.mainThread, native.mainThread, "", NAN, "", ""},
+      1);
+  add({"  of which inside drawing and script-to-native calls", "calls/frame", script.strokePath,
+       native.strokePath, "", NAN, "0", script.strokePath == 0 ? "yes" : "NO"},
       1);
   add({"OpenGL driver allocations per stroke (line or point)", "calls/stroke",
        script.driver / strokes, native.driver / strokes, "", NAN, "", ""},
