@@ -1,29 +1,113 @@
-// Draws the benchmark's lines by calling the natives directly from C++ and
-// prints the elapsed seconds: the cost of the glow path without the script.
-#include <chrono>
-#include <cmath>
+// The benchmark's drawing workload without a script engine: the same lines
+// as bench/lines.js, drawn by calling the engine's natives directly, so it
+// makes exactly the OpenGL calls oru makes for the script, minus the script.
+//
+// Usage: native_lines N FRAMES [points]. FRAMES 0 draws until the window is
+// closed (or the process gets SIGTERM); "points" adds a point at each line's end.
+//   or: native_lines --replay FILE: makes the drawing calls recorded from a
+// script (oru_bench --record) over and over until the window is closed.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
+#include "call_recording.h"
 #include "display.h"
 #include "engine_state.h"
 #include "frame.h"
+#include "frame_clock.h"
+#include "line_table.h"
 #include "strokes.h"
 
-int main() {
-  if (!initORU(640, 480, false)) return 1;
-  const int frames = 100, perFrame = 2000;
-  auto start = std::chrono::steady_clock::now();
-  for (int f = 0; f < frames; ++f) {
+namespace {
+
+// Makes one recorded call; the window is opened only once.
+void replayCall(RecordedCall call, const float* a) {
+  switch (call) {
+    case RecordedCall::initORU:
+      if (!hasDrawingContext)
+        initORU(static_cast<int32_t>(a[0]), static_cast<int32_t>(a[1]), a[2] != 0);
+      break;
+    case RecordedCall::clear:
+      clear();
+      break;
+    case RecordedCall::flip:
+      flip();
+      break;
+    case RecordedCall::setColor:
+      setColor(a[0], a[1], a[2]);
+      break;
+    case RecordedCall::setLineWidth:
+      setLineWidth(a[0]);
+      break;
+    case RecordedCall::setCoordSystem:
+      setCoordSystem(a[0], a[1], a[2], a[3]);
+      break;
+    case RecordedCall::drawLine:
+      drawLine(a[0], a[1], a[2], a[3]);
+      break;
+    case RecordedCall::drawPoint:
+      drawPoint(a[0], a[1]);
+      break;
+  }
+}
+
+int replay(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) {
+    std::fprintf(stderr, "native_lines: cannot read %s\n", path);
+    return 1;
+  }
+  startClock();
+  RecordedCall call;
+  float arguments[4];
+  long calls = 0;
+  for (;;) {
+    if (!readRecordedCall(file, call, arguments)) {
+      // The end of the recording: start again, unless it holds nothing.
+      if (calls == 0 || std::fseek(file, 0, SEEK_SET) != 0) break;
+      calls = 0;
+      continue;
+    }
+    ++calls;
+    replayCall(call, arguments);
+  }
+  std::fclose(file);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) return replay(argv[2]);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: native_lines N FRAMES [points] | --replay FILE\n");
+    return 2;
+  }
+  const int count = std::atoi(argv[1]);
+  const long frames = std::atol(argv[2]);
+  const bool points = argc > 3 && std::strcmp(argv[3], "points") == 0;
+
+  startClock();
+  const std::vector<float> lines = makeLineTable(count);
+  std::printf("table %u\n", static_cast<unsigned>(hashLineTable(lines)));
+  if (!initORU(benchWidth, benchHeight, false)) return 1;
+  setLineWidth(8);
+  startFrameClock();
+  for (long frame = 0; frames == 0 || frame < frames; ++frame) {
     clear();
-    for (int i = 0; i < perFrame; ++i) {
-      double a = i * 0.001 + f * 0.01, r = 10 + (i % 91);
-      setColor(0.2f, 0.5f, 1);
-      drawLine(320, 240, static_cast<float>(320 + r * std::cos(a)),
-               static_cast<float>(240 + r * std::sin(a)));
+    setColor(0.2f, 0.5f, 1);
+    const float* line = lines.data();
+    const float* end = line + lines.size();
+    if (points) {
+      for (; line != end; line += 4) {
+        drawLine(line[0], line[1], line[2], line[3]);
+        drawPoint(line[2], line[3]);
+      }
+    } else {
+      for (; line != end; line += 4) drawLine(line[0], line[1], line[2], line[3]);
     }
     flip();
   }
-  std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  std::printf("%f\n", elapsed.count());
+  reportFrameClock();
   return 0;
 }

@@ -10,6 +10,8 @@ struct FrameHooks {
 
 // Installs the host's hooks.
 void setFrameHooks(FrameHooks hooks);
+// The hooks installed now, so that a caller can wrap them.
+FrameHooks frameHooks();
 // Starts SDL's millisecond clock (once), so getTime counts from program start.
 void startClock();
 

@@ -25,6 +25,7 @@
 #include "memory_watch.h"
 #include "native_binding.h"
 #include "script_runtime.h"
+#include "self_hosted_cache.h"
 #include "text_encoding.h"
 
 ScriptContext* scriptContext = nullptr;
@@ -145,7 +146,7 @@ bool ScriptContext::initialise() {
   JS_SetContextPrivate(context, this);
   // Promise jobs crash the engine unless a job queue is installed.
   if (!js::UseInternalJobQueues(context)) return false;
-  if (!JS::InitSelfHostedCode(context)) return false;
+  if (!JS::InitSelfHostedCode(context, selfHostedCache())) return false;
   JS_SetNativeStackQuota(context, nativeStackQuota());
   // After an out-of-memory failure the engine refuses every allocation until
   // a collection runs; let its last-ditch collection run whenever needed.

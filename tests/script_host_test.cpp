@@ -3,6 +3,7 @@
 
 #include "script_context.h"
 #include "script_runtime.h"
+#include "self_hosted_cache.h"
 
 TEST(ScriptHost, OneContextAtATimeSharesTheCountedRuntime) {
   ASSERT_EQ(scriptRuntime.referenceCount(), 0);
@@ -44,4 +45,17 @@ TEST(ScriptHost, EvaluationsShareOneGlobalObject) {
   EXPECT_FALSE(context->evaluate(fails, sizeof fails - 1, "fails.js", 1));
   destroyScriptContext(context);
   EXPECT_EQ(scriptRuntime.referenceCount(), 0);
+}
+
+TEST(ScriptHost, StartsFromTheSelfHostedCodeEncodedAtBuildTime) {
+  // An empty cache would still work, only slower: the build step must have made one.
+  EXPECT_FALSE(selfHostedCache().empty());
+  ScriptContext* context = createScriptContext();
+  ASSERT_NE(context, nullptr);
+  // Array.prototype.map and String.prototype.padStart are self-hosted.
+  const char use[] =
+      "if ([1, 2, 3].map(function (x) { return x * 2; }).join() !== '2,4,6') throw 1;"
+      "if ('7'.padStart(3, '0') !== '007') throw 2;";
+  EXPECT_TRUE(context->evaluate(use, sizeof use - 1, "self_hosted.js", 1));
+  destroyScriptContext(context);
 }

@@ -1,0 +1,713 @@
+// Runs oru's benchmarks side by side with the same work done by a plain C++
+// program, prints one table and writes it as CSV.
+//
+// Usage (from the repository root, with a display): bench_driver BUILD_DIR
+//   [--seconds S] [--repeats R] [--startup-runs K] [--only PART]
+// BUILD_DIR holds oru and bench/{oru_bench,native_lines}; results go to
+// BUILD_DIR/bench/results.csv, the heap profiles' differences next to it.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// ---- processes ----
+
+int64_t monotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+// One finished child process.
+struct Run {
+  bool started = false;
+  int status = -1;        // the wait status
+  double peakMiB = 0;     // ru_maxrss
+  double anonMiB = NAN;   // resident anonymous memory just before SIGTERM
+  double fileMiB = NAN;   // resident file-backed memory (code, data) just before SIGTERM
+  int64_t spawnedAt = 0;  // CLOCK_MONOTONIC just before the spawn
+  std::string output;     // standard output and standard error, interleaved
+  bool exitedCleanly() const { return started && WIFEXITED(status) && WEXITSTATUS(status) == 0; }
+};
+
+// A "Name:  value kB" line of /proc/PID/status, in MiB; NAN when missing.
+double statusMiB(pid_t pid, const std::string& name) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.compare(0, name.size() + 1, name + ":") == 0)
+      return std::strtod(line.c_str() + name.size() + 1, nullptr) / 1024;
+  }
+  return NAN;
+}
+
+// Runs args to the end with its output captured. After terminateAfter seconds
+// (if > 0) it gets SIGTERM; after killAfter seconds SIGKILL, so a hung run
+// cannot hang the benchmark.
+Run runProcess(const std::vector<std::string>& args, double terminateAfter = 0,
+               double killAfter = 300) {
+  Run run;
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return run;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
+  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+  posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  pid_t pid = 0;
+  run.spawnedAt = monotonicNanoseconds();
+  int spawnError = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeEnds[1]);
+  if (spawnError != 0) {
+    close(pipeEnds[0]);
+    run.output = std::string("could not start ") + args[0] + ": " + std::strerror(spawnError);
+    return run;
+  }
+  run.started = true;
+
+  bool terminated = false, killed = false;
+  char buffer[4096];
+  for (;;) {
+    double elapsed = (monotonicNanoseconds() - run.spawnedAt) * 1e-9;
+    if (terminateAfter > 0 && !terminated && elapsed >= terminateAfter) {
+      run.anonMiB = statusMiB(pid, "RssAnon");
+      run.fileMiB = statusMiB(pid, "RssFile") + statusMiB(pid, "RssShmem");
+      kill(pid, SIGTERM);
+      terminated = true;
+    }
+    if (!killed && elapsed >= killAfter) {
+      kill(pid, SIGKILL);
+      killed = true;
+    }
+    pollfd readable = {pipeEnds[0], POLLIN, 0};
+    if (poll(&readable, 1, 50) <= 0) continue;
+    ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+    if (got <= 0) break;
+    run.output.append(buffer, static_cast<size_t>(got));
+  }
+  close(pipeEnds[0]);
+  rusage usage{};
+  wait4(pid, &run.status, 0, &usage);
+  run.peakMiB = usage.ru_maxrss / 1024.0;
+  return run;
+}
+
+// The words after the first line of output that starts with prefix, or "".
+std::string field(const std::string& output, const std::string& prefix) {
+  std::istringstream lines(output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
+  }
+  return "";
+}
+
+// ---- statistics ----
+
+double median(std::vector<double> values) {
+  if (values.empty()) return NAN;
+  std::sort(values.begin(), values.end());
+  size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// ---- the table ----
+
+struct Row {
+  std::string measure, unit;
+  double oru = NAN, cpp = NAN;
+  std::string comparison;  // as printed: "0.98x" or "+12.3"
+  double comparisonValue = NAN;
+  std::string target, met;
+};
+
+std::string number(double value, int decimals) {
+  if (std::isnan(value)) return "-";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// Prints the rows as an aligned text table.
+void printTable(const std::vector<Row>& rows, const std::vector<int>& decimals) {
+  std::vector<std::vector<std::string>> cells = {
+      {"measure", "unit", "oru (script)", "plain C++", "comparison", "target", "met"}};
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    cells.push_back({row.measure, row.unit, number(row.oru, decimals[i]),
+                     number(row.cpp, decimals[i]), row.comparison, row.target, row.met});
+  }
+  std::vector<size_t> widths(cells[0].size(), 0);
+  for (const auto& line : cells)
+    for (size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
+  for (size_t r = 0; r < cells.size(); ++r) {
+    std::string text;
+    for (size_t c = 0; c < cells[r].size(); ++c) {
+      const std::string& cell = cells[r][c];
+      bool right = c >= 2 && c <= 4;  // numbers align right
+      std::string pad(widths[c] - cell.size(), ' ');
+      text += right ? pad + cell : cell + pad;
+      if (c + 1 < cells[r].size()) text += "  ";
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    std::printf("%s\n", text.c_str());
+    if (r == 0) {
+      size_t total = 0;
+      for (size_t width : widths) total += width + 2;
+      std::printf("%s\n", std::string(total - 2, '-').c_str());
+    }
+  }
+}
+
+std::string csvCell(const std::string& text) {
+  if (text.find_first_of(",\"") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+bool writeCsv(const std::string& path, const std::vector<Row>& rows) {
+  std::ofstream out(path);
+  out << "measure,unit,oru,cpp,comparison,target,met\n";
+  for (const Row& row : rows) {
+    out << csvCell(row.measure) << ',' << csvCell(row.unit) << ',' << number(row.oru, 6) << ','
+        << number(row.cpp, 6) << ',' << number(row.comparisonValue, 6) << ',' << csvCell(row.target)
+        << ',' << csvCell(row.met) << '\n';
+  }
+  return static_cast<bool>(out);
+}
+
+// ---- the benchmark ----
+
+struct Options {
+  std::string buildDir;
+  double seconds = 1.5;
+  int repeats = 7;
+  int startupRuns = 15;
+  std::string only;  // one part alone: lines, startup, memory, heap or calls
+};
+
+class Bench {
+ public:
+  explicit Bench(const Options& options)
+      : options(options),
+        oru(options.buildDir + "/oru"),
+        oruBench(options.buildDir + "/bench/oru_bench"),
+        nativeLines(options.buildDir + "/bench/native_lines"),
+        outDir(options.buildDir + "/bench") {}
+
+  int runAll();
+
+ private:
+  // Frame timing of one drawing run.
+  struct Frames {
+    bool ok = false;
+    double msPerFrame = NAN;
+    double peakMiB = NAN;
+    std::string table;  // the line table's hash
+  };
+
+  std::string linesScript(int count, long frames, bool points);
+  std::vector<std::string> scriptCommand(int count, long frames, bool points);
+  std::vector<std::string> nativeCommand(int count, long frames, bool points);
+  Frames timeFrames(const std::vector<std::string>& command);
+  void note(const std::string& what, const Run& run);
+  void benchLines(int count);
+  void benchStartup();
+  void benchDemoMemory();
+  void benchHeap();
+  void benchCalls();
+  void add(Row row, int places) {
+    rows.push_back(std::move(row));
+    decimals.push_back(places);
+  }
+
+  Options options;
+  std::string oru, oruBench, nativeLines, outDir;
+  std::vector<Row> rows;
+  std::vector<int> decimals;
+  std::vector<std::string> problems;
+  double peak10000Oru = NAN, peak10000Cpp = NAN;
+};
+
+// Writes the small script that sets the workload's parameters and runs bench/lines.js.
+std::string Bench::linesScript(int count, long frames, bool points) {
+  std::string path = outDir + "/lines-" + std::to_string(count) + "-" + std::to_string(frames) +
+                     (points ? "-points" : "") + ".js";
+  std::ofstream out(path);
+  out << "var N = " << count << ", FRAMES = " << frames
+      << ", POINTS = " << (points ? "true" : "false") << ";\nrunScript(\"bench/lines.js\");\n";
+  return path;
+}
+
+std::vector<std::string> Bench::scriptCommand(int count, long frames, bool points) {
+  return {oruBench, linesScript(count, frames, points)};
+}
+
+std::vector<std::string> Bench::nativeCommand(int count, long frames, bool points) {
+  std::vector<std::string> command = {nativeLines, std::to_string(count), std::to_string(frames)};
+  if (points) command.push_back("points");
+  return command;
+}
+
+void Bench::note(const std::string& what, const Run& run) {
+  std::string message = what + " failed (wait status " + std::to_string(run.status) + ")";
+  std::string output = run.output.substr(0, 400);
+  if (!output.empty()) message += ": " + output;
+  problems.push_back(message);
+}
+
+Bench::Frames Bench::timeFrames(const std::vector<std::string>& command) {
+  Frames result;
+  Run run = runProcess(command);
+  std::istringstream stamps(field(run.output, "bench: frames "));
+  long frames = 0;
+  std::string first, last;
+  int64_t firstEnd = 0, lastEnd = 0;
+  if (!run.exitedCleanly() || !(stamps >> frames >> first >> firstEnd >> last >> lastEnd) ||
+      frames < 2) {
+    note(command[0] + " " + command.back(), run);
+    return result;
+  }
+  result.ok = true;
+  result.msPerFrame = (lastEnd - firstEnd) * 1e-6 / static_cast<double>(frames - 1);
+  result.peakMiB = run.peakMiB;
+  result.table = field(run.output, "table ");
+  return result;
+}
+
+// N lines per frame: frames timed from the end of the first frame to the end
+// of the last, script and C++ runs alternating, their order swapped each round.
+void Bench::benchLines(int count) {
+  Frames probe = timeFrames(nativeCommand(count, std::max(5, 20000 / count + 2), false));
+  if (!probe.ok) return;
+  long frames = std::lround(options.seconds * 1000 / probe.msPerFrame) + 1;
+  frames = std::clamp(frames, 10L, 1000000L);
+  std::printf("    %d lines per frame: %ld frames a run, %d runs each\n", count, frames,
+              options.repeats);
+  std::fflush(stdout);
+
+  std::vector<double> scriptMs, nativeMs, scriptPeak, nativePeak;
+  for (int round = 0; round < options.repeats; ++round) {
+    Frames script, native;
+    if (round % 2 == 0) {
+      script = timeFrames(scriptCommand(count, frames, false));
+      native = timeFrames(nativeCommand(count, frames, false));
+    } else {
+      native = timeFrames(nativeCommand(count, frames, false));
+      script = timeFrames(scriptCommand(count, frames, false));
+    }
+    if (!script.ok || !native.ok) continue;
+    if (script.table != native.table)
+      problems.push_back("the script and the C++ program built different line tables (" +
+                         script.table + " against " + native.table + ")");
+    scriptMs.push_back(script.msPerFrame);
+    nativeMs.push_back(native.msPerFrame);
+    scriptPeak.push_back(script.peakMiB);
+    nativePeak.push_back(native.peakMiB);
+  }
+  if (scriptMs.empty()) return;
+
+  // Other work on the machine only ever slows a run down, so each side's
+  // fastest run is the best estimate of what it can do.
+  const double scriptBest = *std::min_element(scriptMs.begin(), scriptMs.end());
+  const double nativeBest = *std::min_element(nativeMs.begin(), nativeMs.end());
+  const double ratio = nativeBest / scriptBest;
+  const bool targeted = count >= 1000;
+  const std::string label = std::to_string(count) + " lines per frame";
+  add({"drawing, " + label, "lines/s", count * 1000 / scriptBest, count * 1000 / nativeBest,
+       number(ratio, 3) + "x", ratio, targeted ? ">= 0.95x" : "",
+       targeted ? (ratio >= 0.95 ? "yes" : "NO") : ""},
+      0);
+  add({"frame time, " + label, "ms/frame", scriptBest, nativeBest, "", NAN, "", ""}, 3);
+  if (count == 10000) {
+    peak10000Oru = median(scriptPeak);
+    peak10000Cpp = median(nativePeak);
+  }
+}
+
+// Process start to the end of the first flip: one frame of 100 lines. The
+// runs alternate, and the difference is the median of the differences
+// between neighbouring runs, so that a slow spell of the machine hits both.
+void Bench::benchStartup() {
+  std::vector<std::string> script = scriptCommand(100, 1, false);
+  std::vector<std::string> native = nativeCommand(100, 1, false);
+  auto measure = [&](const std::vector<std::string>& command) -> double {
+    Run run = runProcess(command);
+    std::string stamp = field(run.output, "bench: first-frame ");
+    if (!run.exitedCleanly() || stamp.empty()) return note(command[0] + " (start-up)", run), NAN;
+    return (std::stoll(stamp) - run.spawnedAt) * 1e-6;
+  };
+  std::vector<double> scriptMs, nativeMs, differences;
+  for (int i = 0; i < options.startupRuns; ++i) {
+    double scriptRun = measure(script), nativeRun = measure(native);
+    if (std::isnan(scriptRun) || std::isnan(nativeRun)) continue;
+    scriptMs.push_back(scriptRun);
+    nativeMs.push_back(nativeRun);
+    differences.push_back(scriptRun - nativeRun);
+  }
+  if (differences.empty()) return;
+  double difference = median(differences);
+  add({"start-up to first presented frame (median of " + std::to_string(scriptMs.size()) + ")",
+       "ms", median(scriptMs), median(nativeMs), "+" + number(difference, 1) + " ms", difference,
+       "<= +20 ms", difference <= 20 ? "yes" : "NO"},
+      1);
+}
+
+// The demo (main.js on the shipped oru) against the C++ program making the
+// drawing calls the demo made in a recording of 200 frames, replayed over and
+// over; each is ended by SIGTERM after 3 seconds.
+void Bench::benchDemoMemory() {
+  std::string recordingPath = outDir + "/demo-calls.bin";
+  Run recording = runProcess({oruBench, "main.js", "--record", recordingPath, "200"});
+  if (!recording.exitedCleanly()) return note("recording the demo's drawing calls", recording);
+  std::vector<double> scriptPeak, nativePeak, scriptAnon, nativeAnon, scriptFile, nativeFile;
+  for (int i = 0; i < 3; ++i) {
+    Run demo = runProcess({oru}, 3);
+    if (demo.exitedCleanly()) {
+      scriptPeak.push_back(demo.peakMiB);
+      scriptAnon.push_back(demo.anonMiB);
+      scriptFile.push_back(demo.fileMiB);
+    } else {
+      note("the demo (build/oru main.js, ended by SIGTERM)", demo);
+    }
+    Run native = runProcess({nativeLines, "--replay", recordingPath}, 3);
+    if (native.exitedCleanly()) {
+      nativePeak.push_back(native.peakMiB);
+      nativeAnon.push_back(native.anonMiB);
+      nativeFile.push_back(native.fileMiB);
+    } else {
+      note("native_lines --replay (ended by SIGTERM)", native);
+    }
+  }
+  if (scriptPeak.empty() || nativePeak.empty()) return;
+  double difference = median(scriptPeak) - median(nativePeak);
+  add({"peak memory, demo (3 s, then SIGTERM)", "MiB", median(scriptPeak), median(nativePeak),
+       "+" + number(difference, 1) + " MiB", difference, "<= +10 MiB",
+       difference <= 10 ? "yes" : "NO"},
+      1);
+  // Where the difference lies: memory the programs allocated, against the
+  // pages of libraries' code and data mapped from their files.
+  double anonDifference = median(scriptAnon) - median(nativeAnon);
+  add({"  of which at 3 s: anonymous (heaps, script engine, driver)", "MiB", median(scriptAnon),
+       median(nativeAnon), "+" + number(anonDifference, 1) + " MiB", anonDifference, "", ""},
+      1);
+  double fileDifference = median(scriptFile) - median(nativeFile);
+  add({"  of which at 3 s: file-backed (library code and data)", "MiB", median(scriptFile),
+       median(nativeFile), "+" + number(fileDifference, 1) + " MiB", fileDifference, "", ""},
+      1);
+  if (!std::isnan(peak10000Oru)) {
+    double difference10000 = peak10000Oru - peak10000Cpp;
+    add({"peak memory, 10000 lines per frame", "MiB", peak10000Oru, peak10000Cpp,
+         "+" + number(difference10000, 1) + " MiB", difference10000, "", ""},
+        1);
+  }
+}
+
+// Allocation calls made in a stretch of frames, by who called the allocator.
+struct HeapCalls {
+  double driver = 0;      // the OpenGL driver: Mesa, llvmpipe and its LLVM
+  double x11 = 0;         // Xlib and XCB, from presenting frames
+  double background = 0;  // anything else, on threads of its own (the script engine's helpers)
+  double mainThread = 0;  // anything else on the main thread: the script engine's own work
+  double strokePath = 0;  // anything else inside a drawing call or a script-to-native call
+};
+
+// Sorts the allocation calls of a heaptrack_print listing with backtraces.
+// Each site ("N calls to allocation functions ... from", the caller, "  in
+// LIBRARY") is followed by its backtraces ("N calls with ... from:", then
+// frames). A backtrace counts for the driver or X11 when any of its frames
+// (the caller included) lies in their libraries; otherwise for another
+// thread when it went through start_thread, else for the drawing path when
+// the innermost frame of oru's own code (a source under sourceRoot) is a
+// stroke native or a script-to-native adapter, else for the rest of the main
+// thread: a script run by runScript runs inside an adapter too, further out.
+HeapCalls heapCallsByCaller(const std::string& listing, const std::string& sourceRoot) {
+  enum Kind { none, driver, x11 };
+  auto kindOf = [](const std::string& line) {
+    static const char* const driverLibraries[] = {"/dri/", "libGLX_mesa", "libglapi", "libLLVM"};
+    static const char* const x11Libraries[] = {"libX11", "libxcb"};
+    if (line.compare(0, 5, "  in ") != 0 && line.find("      in ") == std::string::npos)
+      return none;
+    for (const char* library : driverLibraries)
+      if (line.find(library) != std::string::npos) return driver;
+    for (const char* library : x11Libraries)
+      if (line.find(library) != std::string::npos) return x11;
+    return none;
+  };
+  HeapCalls calls;
+  Kind siteKind = none, traceKind = none;
+  bool background = false, stroke = false, ownFrameSeen = false;
+  bool siteOwn = false, siteStroke = false;  // whether the caller itself is oru's, a stroke path
+  std::string function;                      // the last function name read
+  auto isOwnFrame = [&](const std::string& line, size_t indent) {
+    return line.compare(0, indent + 3, std::string(indent, ' ') + "at ") == 0 &&
+           line.compare(indent + 3, sourceRoot.size(), sourceRoot) == 0;
+  };
+  auto isStrokeFunction = [&] {
+    for (const char* name : {"drawLine", "drawPoint", "submitPoint", "NativeAdapter"})
+      if (function.find(name) != std::string::npos) return true;
+    return false;
+  };
+  double site = 0, traced = 0, trace = 0;
+  auto add = [&](Kind kind, bool otherThread, bool onStrokePath, double count) {
+    if (kind == driver)
+      calls.driver += count;
+    else if (kind == x11)
+      calls.x11 += count;
+    else if (otherThread)
+      calls.background += count;
+    else
+      (onStrokePath ? calls.strokePath : calls.mainThread) += count;
+  };
+  auto endTrace = [&] {
+    add(siteKind != none ? siteKind : traceKind, background, stroke, trace);
+    traced += trace;
+    trace = 0;
+    traceKind = none;
+    background = false;
+    ownFrameSeen = siteOwn;
+    stroke = siteStroke;
+  };
+  auto endSite = [&] {
+    endTrace();
+    // Calls the listing gives no backtrace for count against the drawing path.
+    add(siteKind, false, true, site - traced);
+    site = traced = 0;
+  };
+  std::istringstream lines(listing);
+  std::string line;
+  bool inSite = false, inTrace = false;
+  while (std::getline(lines, line)) {
+    if (line.find(" calls to allocation functions with ") != std::string::npos &&
+        line.back() != ':') {
+      endSite();
+      site = std::strtod(line.c_str(), nullptr);
+      siteKind = none;
+      siteOwn = siteStroke = ownFrameSeen = stroke = false;
+      function.clear();
+      inSite = true;
+      inTrace = false;
+    } else if (line.find(" calls with ") != std::string::npos && line.back() == ':') {
+      endTrace();
+      trace = std::strtod(line.c_str(), nullptr);
+      inSite = false;
+      inTrace = true;
+    } else if (inSite) {
+      if (Kind kind = kindOf(line)) siteKind = kind;
+      if (line[0] != ' ') function = line;
+      if (!siteOwn && isOwnFrame(line, 2)) {
+        siteOwn = ownFrameSeen = true;
+        siteStroke = stroke = isStrokeFunction();
+      }
+    } else if (inTrace) {
+      if (line.find("start_thread") != std::string::npos) background = true;
+      if (line.compare(0, 4, "    ") == 0 && line[4] != ' ') function = line;
+      if (!ownFrameSeen && isOwnFrame(line, 6)) {
+        ownFrameSeen = true;
+        stroke = isStrokeFunction();
+      }
+      Kind kind = kindOf(line);
+      if (kind == driver || (kind == x11 && traceKind == none)) traceKind = kind;
+    }
+  }
+  endSite();
+  return calls;
+}
+
+// Heap allocations on the drawing path: heaptrack over 10,000 lines and
+// 10,000 points a frame, for a short and a longer run. heaptrack_print's
+// difference of the two, divided by the extra frames, leaves start-up and
+// the script engine's warming up out.
+void Bench::benchHeap() {
+  const int count = 10000;
+  // The driver runs in the source tree, which the debug information names.
+  char directory[4096];
+  const std::string sourceRoot =
+      getcwd(directory, sizeof directory) ? std::string(directory) + "/" : "/";
+  const long shortRun = 10, longRun = 30;
+  auto trace = [&](const std::vector<std::string>& command, const std::string& name, long frames) {
+    std::string data = outDir + "/heap-" + name + "-" + std::to_string(frames);
+    std::vector<std::string> traced = {"heaptrack", "-o", data};
+    traced.insert(traced.end(), command.begin(), command.end());
+    Run run = runProcess(traced);
+    if (!run.exitedCleanly()) return note("heaptrack " + command[0], run), std::string();
+    return data + ".zst";
+  };
+  auto perFrame = [&](const std::string& name, bool script, HeapCalls& result) {
+    auto command = [&](long frames) {
+      return script ? scriptCommand(count, frames, true) : nativeCommand(count, frames, true);
+    };
+    std::string shortFile = trace(command(shortRun), name, shortRun);
+    std::string longFile = trace(command(longRun), name, longRun);
+    if (shortFile.empty() || longFile.empty()) return false;
+    Run sites = runProcess({"heaptrack_print", "-d", shortFile, "-f", longFile, "-p", "0", "-T",
+                            "0", "-n", "100000", "-s", "100000"});
+    if (!sites.exitedCleanly()) return note("heaptrack_print -d " + shortFile, sites), false;
+    result = heapCallsByCaller(sites.output, sourceRoot);
+    for (double* calls :
+         {&result.driver, &result.x11, &result.background, &result.mainThread, &result.strokePath})
+      *calls /= static_cast<double>(longRun - shortRun);
+    // Where the extra allocations come from, with backtraces, for whoever wants to look.
+    std::ofstream(outDir + "/heap-" + name + "-per-frame.txt") << sites.output;
+    return true;
+  };
+  Run probe = runProcess({"heaptrack", "--version"});
+  if (!probe.exitedCleanly()) {
+    problems.push_back("heaptrack is not installed: the heap rows are left out");
+    return;
+  }
+  HeapCalls script, native;
+  bool scriptOk = perFrame("oru", true, script);
+  bool nativeOk = perFrame("cpp", false, native);
+  if (!scriptOk || !nativeOk) return;
+  const double strokes = 2.0 * count;
+  auto total = [](const HeapCalls& c) {
+    return c.driver + c.x11 + c.background + c.mainThread + c.strokePath;
+  };
+  add({"heap allocations per frame, 10000 lines + 10000 points", "calls/frame", total(script),
+       total(native), "", NAN, "", ""},
+      1);
+  add({"  of which in the OpenGL driver (Mesa llvmpipe)", "calls/frame", script.driver,
+       native.driver, "", NAN, "", ""},
+      1);
+  add({"  of which in X11 (presenting the frame)", "calls/frame", script.x11, native.x11, "", NAN,
+       "", ""},
+      1);
+  add({"  of which on other threads (script engine helpers)", "calls/frame", script.background,
+       native.background, "", NAN, "", ""},
+      1);
+  add({"  of which by the script engine between calls (main thread)", "calls/frame",
+       script.mainThread, native.mainThread, "", NAN, "", ""},
+      1);
+  add({"  of which inside drawing and script-to-native calls", "calls/frame", script.strokePath,
+       native.strokePath, "", NAN, "0", script.strokePath == 0 ? "yes" : "NO"},
+      1);
+  add({"OpenGL driver allocations per stroke (line or point)", "calls/stroke",
+       script.driver / strokes, native.driver / strokes, "", NAN, "", ""},
+      2);
+}
+
+// One call from script into a native: setColor against an empty script
+// function and an empty loop, in oru_bench with no window.
+void Bench::benchCalls() {
+  std::vector<double> loop, script, native;
+  for (int i = 0; i < 3; ++i) {
+    Run run = runProcess({oruBench, "bench/calls.js"});
+    std::istringstream numbers(field(run.output, "calls "));
+    double l = 0, s = 0, n = 0;
+    if (!run.exitedCleanly() || !(numbers >> l >> s >> n)) {
+      note("oru_bench bench/calls.js", run);
+      continue;
+    }
+    loop.push_back(l);
+    script.push_back(s);
+    native.push_back(n);
+  }
+  if (loop.empty()) return;
+  double overFunction = median(native) - median(script);
+  add({"1,000,000 calls: setColor, against an empty script function", "ns/call", median(native),
+       median(script), "+" + number(overFunction, 1) + " ns", overFunction, "", ""},
+      1);
+  add({"1,000,000 calls: empty script function, against an empty loop", "ns/call", median(script),
+       median(loop), "+" + number(median(script) - median(loop), 1) + " ns",
+       median(script) - median(loop), "", ""},
+      1);
+}
+
+int Bench::runAll() {
+  mkdir(outDir.c_str(), 0755);
+  std::printf("oru benchmark: script (%s) against plain C++ (%s)\n", oruBench.c_str(),
+              nativeLines.c_str());
+  std::printf("Both are built with flip's 5 ms sleep compiled out (ORU_FRAME_DELAY_MS=0).\n");
+  std::fflush(stdout);
+  auto part = [&](const char* name, const std::string& what) {
+    if (!options.only.empty() && options.only != name) return false;
+    std::printf("  %s\n", what.c_str());
+    std::fflush(stdout);
+    return true;
+  };
+  if (part("lines", "drawing"))
+    for (int count : {100, 1000, 10000}) benchLines(count);
+  if (part("startup", "start-up, " + std::to_string(options.startupRuns) + " runs each"))
+    benchStartup();
+  if (part("memory", "peak memory of the demo")) benchDemoMemory();
+  if (part("heap", "heap profile (heaptrack)")) benchHeap();
+  if (part("calls", "script-to-native calls")) benchCalls();
+  std::printf("\n");
+
+  printTable(rows, decimals);
+  std::printf(
+      "\nDrawing: frames timed from the end of the first flip to the end of the last; each side's\n"
+      "fastest run (runs alternate, back to back); the ratio is script lines/s over C++ lines/s.\n"
+      "Start-up: process start to the end of the first flip of one frame of 100 lines; its\n"
+      "difference is the median of the differences of runs made back to back.\n"
+      "Demo memory: the shipped build/oru running main.js, against the C++ program replaying the\n"
+      "drawing calls recorded from 200 frames of the demo.\n"
+      "For the calls, the plain C++ column holds the baseline each row names.\n");
+  std::string csv = outDir + "/results.csv";
+  if (writeCsv(csv, rows))
+    std::printf("Results written to %s; heap differences in %s/heap-*-per-frame.txt\n", csv.c_str(),
+                outDir.c_str());
+  else
+    problems.push_back("could not write " + csv);
+  for (const std::string& problem : problems) std::printf("problem: %s\n", problem.c_str());
+  return problems.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--seconds" && i + 1 < argc)
+      options.seconds = std::atof(argv[++i]);
+    else if (arg == "--repeats" && i + 1 < argc)
+      options.repeats = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--startup-runs" && i + 1 < argc)
+      options.startupRuns = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--only" && i + 1 < argc)
+      options.only = argv[++i];
+    else if (options.buildDir.empty())
+      options.buildDir = arg;
+    else {
+      std::fprintf(stderr, "unknown argument %s\n", argv[i]);
+      return 2;
+    }
+  }
+  if (options.buildDir.empty()) {
+    std::fprintf(stderr,
+                 "usage: bench_driver BUILD_DIR [--seconds S] [--repeats R] [--startup-runs K]\n"
+                 "  [--only lines|startup|memory|heap|calls]\n");
+    return 2;
+  }
+  return Bench(options).runAll();
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+// Frame stamps for the benchmark driver. Installed around the frame hooks, it
+// writes to standard error, at the end of the first flip, the monotonic clock
+// the driver compares with the moment it started the process, and, when
+// reported, how many frames ended and when the first and the last one did.
+
+// Wraps the installed frame hooks so that every flip is stamped.
+void startFrameClock();
+// Writes the frame count and the first and last stamps to standard error.
+void reportFrameClock();

@@ -1,0 +1,131 @@
+// oru as the benchmark runs it: the same start-up and script host as
+// app/main.cpp, built with an engine whose flip does not sleep, with its
+// frames stamped (frame_clock.h) and one extra function for scripts,
+// benchClock(), the monotonic clock in seconds at full precision.
+//
+// Usage: oru_bench [SCRIPT [--record FILE FRAMES]]. With --record, the
+// drawing calls of the first FRAMES frames are written to FILE
+// (call_recording.h) and the program then ends as if its window were closed.
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include <js/CallArgs.h>
+
+#include "call_recording.h"
+#include "display.h"
+#include "engine_state.h"
+#include "frame.h"
+#include "frame_clock.h"
+#include "native_binding.h"
+#include "script_context.h"
+#include "script_host.h"
+#include "script_loader.h"
+#include "strokes.h"
+
+namespace {
+
+bool benchClock(JSContext*, unsigned argc, JS::Value* vp) {
+  JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  args.rval().setDouble(static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9);
+  return true;
+}
+
+// ---- recording: each drawing function records its call, then makes it ----
+
+std::FILE* recording = nullptr;
+long framesToRecord = 0;
+long framesRecorded = 0;
+
+void record(RecordedCall call, std::initializer_list<float> arguments) {
+  writeRecordedCall(recording, call, arguments.begin());
+}
+
+bool recordInitORU(int32_t width, int32_t height, bool fullscreen) {
+  record(RecordedCall::initORU,
+         {static_cast<float>(width), static_cast<float>(height), fullscreen ? 1.0f : 0.0f});
+  return initORU(width, height, fullscreen);
+}
+
+void recordClear() {
+  record(RecordedCall::clear, {});
+  clear();
+}
+
+void recordFlip() {
+  record(RecordedCall::flip, {});
+  // SDL turns the signal into a quit event, which this flip takes: the
+  // program ends the way it does when its window is closed.
+  if (++framesRecorded == framesToRecord) std::raise(SIGTERM);
+  flip();
+}
+
+void recordSetColor(float red, float green, float blue) {
+  record(RecordedCall::setColor, {red, green, blue});
+  setColor(red, green, blue);
+}
+
+void recordSetLineWidth(float width) {
+  record(RecordedCall::setLineWidth, {width});
+  setLineWidth(width);
+}
+
+void recordSetCoordSystem(float left, float right, float top, float bottom) {
+  record(RecordedCall::setCoordSystem, {left, right, top, bottom});
+  setCoordSystem(left, right, top, bottom);
+}
+
+void recordDrawLine(float x1, float y1, float x2, float y2) {
+  record(RecordedCall::drawLine, {x1, y1, x2, y2});
+  drawLine(x1, y1, x2, y2);
+}
+
+void recordDrawPoint(float x, float y) {
+  record(RecordedCall::drawPoint, {x, y});
+  drawPoint(x, y);
+}
+
+// Replaces the script's drawing functions with recording ones.
+bool startRecording(const char* path, long frames) {
+  recording = std::fopen(path, "wb");
+  if (!recording || frames <= 0) return false;
+  framesToRecord = frames;
+  for (const ScriptFunction& function : {
+           scriptFunction<recordInitORU>("initORU"),
+           scriptFunction<recordClear>("clear"),
+           scriptFunction<recordFlip>("flip"),
+           scriptFunction<recordSetColor>("setColor"),
+           scriptFunction<recordSetLineWidth>("setLineWidth"),
+           scriptFunction<recordSetCoordSystem>("setCoordSystem"),
+           scriptFunction<recordDrawLine>("drawLine"),
+           scriptFunction<recordDrawPoint>("drawPoint"),
+       }) {
+    if (!scriptContext->defineFunction(function)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  startClock();
+  const char* startupScript = argc > 1 ? argv[1] : "main.js";
+  if (!openScriptHost()) return 1;
+  scriptContext->defineFunction({"benchClock", benchClock, 0});
+  if (argc > 4 && std::strcmp(argv[2], "--record") == 0 &&
+      !startRecording(argv[3], std::atol(argv[4]))) {
+    std::fprintf(stderr, "oru_bench: cannot record to %s\n", argv[3]);
+    closeScriptHost();
+    return 1;
+  }
+  startFrameClock();
+  bool ok = runScript(startupScript);
+  reportFrameClock();
+  closeScriptHost();
+  return ok ? 0 : 1;
+}

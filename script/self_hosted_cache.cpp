@@ -1,0 +1,14 @@
+#include "self_hosted_cache.h"
+
+#include <cstddef>
+
+#include "engine_build_id.h"
+
+// Defined in the source file that make_self_hosted_cache generates.
+extern const unsigned char selfHostedCacheData[];
+extern const size_t selfHostedCacheSize;
+
+JS::SelfHostedCache selfHostedCache() {
+  if (selfHostedCacheSize == 0 || !useEngineBuildId()) return JS::SelfHostedCache();
+  return JS::SelfHostedCache(selfHostedCacheData, selfHostedCacheSize);
+}
