@@ -6,8 +6,9 @@
 // Scripts share one script context for the fuzzer's lifetime, as they share
 // it in a program. Memory is checked for leaks when the fuzzer exits, after
 // the host is closed; checks between inputs (-detect_leaks=0 turns them off)
-// would count the engine's live garbage-collected heap as lost. A script that runs too long is ended through the engine's
-// interrupt callback, so endless loops read as finished inputs, not hangs.
+// would count the engine's live garbage-collected heap as lost. A script that runs too long is
+// ended through the engine's interrupt callback, so endless loops read as finished inputs, not
+// hangs.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <jsapi.h>
 #include <unistd.h>
@@ -38,10 +39,28 @@ constexpr auto scriptTimeLimit = std::chrono::seconds(2);
 // Arguments no script should be able to break the host with. Names of the
 // fixture files are added at start-up, as {dir}.
 const char* const hostileValues[] = {
-    "NaN", "Infinity", "-Infinity", "1e308", "-1e308", "0", "-0", "5e-324",
-    "2147483648", "-2147483649", "4294967297", "1.5", "-1", "16385", "8193",
-    "\"\"", "\"x\".repeat(1 << 20)", "\"a\\0b\"", "\"\\u0100\\uffff\\ud800\"",
-    "\"\\xff\\x80\\x7f\"", "\"12\"", "\" 3.5 \"",
+    "NaN",
+    "Infinity",
+    "-Infinity",
+    "1e308",
+    "-1e308",
+    "0",
+    "-0",
+    "5e-324",
+    "2147483648",
+    "-2147483649",
+    "4294967297",
+    "1.5",
+    "-1",
+    "16385",
+    "8193",
+    "\"\"",
+    "\"x\".repeat(1 << 20)",
+    "\"a\\0b\"",
+    "\"\\u0100\\uffff\\ud800\"",
+    "\"\\xff\\x80\\x7f\"",
+    "\"12\"",
+    "\" 3.5 \"",
     "({ valueOf() { throw new Error('valueOf'); } })",
     "({ toString() { throw new Error('toString'); } })",
     "({ valueOf() { return NaN; } })",
@@ -49,11 +68,28 @@ const char* const hostileValues[] = {
     "({ valueOf() { initORU(64, 48, false); return 3; } })",
     "({ valueOf() { flip(); clear(); return 4; } })",
     "({ toString() { return String(runScript('{dir}/self.js')); } })",
-    "Symbol('s')", "Object.create(null)", "function () {}", "[]", "({})",
-    "[1, 2, 3]", "null", "undefined", "true", "false", "10n", "/re/g",
+    "Symbol('s')",
+    "Object.create(null)",
+    "function () {}",
+    "[]",
+    "({})",
+    "[1, 2, 3]",
+    "null",
+    "undefined",
+    "true",
+    "false",
+    "10n",
+    "/re/g",
     "new Proxy({}, { get() { throw 2; } })",
-    "'{dir}/self.js'", "'{dir}/syntax.js'", "'{dir}/throws.js'", "'{dir}/rejects.js'",
-    "'{dir}/draws.js'", "'{dir}'", "'{dir}/missing.js'", "'/dev/null'", "'/dev/zero'",
+    "'{dir}/self.js'",
+    "'{dir}/syntax.js'",
+    "'{dir}/throws.js'",
+    "'{dir}/rejects.js'",
+    "'{dir}/draws.js'",
+    "'{dir}'",
+    "'{dir}/missing.js'",
+    "'/dev/null'",
+    "'/dev/zero'",
     "'{dir}/draws.js\\0tail'",
 };
 
@@ -63,8 +99,7 @@ const char* const fixtureScripts[][2] = {
     {"syntax.js", "var = ;\n"},
     {"throws.js", "throw new RangeError('thrown');\n"},
     {"rejects.js", "Promise.reject(new Error('rejected'));\n"},
-    {"draws.js",
-     "setColor(0.2, 0.5, 1); drawLine(0, 0, 30, 40); drawPoint(5, 5); flip();\n"},
+    {"draws.js", "setColor(0.2, 0.5, 1); drawLine(0, 0, 30, 40); drawPoint(5, 5); flip();\n"},
 };
 
 std::string fixtureFolder;
@@ -188,8 +223,8 @@ std::string callSequence(FuzzedDataProvider& input) {
 }
 
 void writeFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary).write(content.data(),
-                                              static_cast<std::streamsize>(content.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
 // Tears everything down at exit, so the leak check at exit sees only what
@@ -198,7 +233,8 @@ void closeFuzzer() {
   delete watchdog;
   watchdog = nullptr;
   closeScriptHost();
-  for (const auto& fixture : fixtureScripts) std::remove((fixtureFolder + "/" + fixture[0]).c_str());
+  for (const auto& fixture : fixtureScripts)
+    std::remove((fixtureFolder + "/" + fixture[0]).c_str());
   std::remove(scriptFile.c_str());
   rmdir(fixtureFolder.c_str());
 }
@@ -209,7 +245,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char folder[] = "/tmp/oru-fuzz-XXXXXX";
   if (!mkdtemp(folder)) std::abort();
   fixtureFolder = folder;
-  for (const auto& fixture : fixtureScripts) writeFile(fixtureFolder + "/" + fixture[0], fixture[1]);
+  for (const auto& fixture : fixtureScripts)
+    writeFile(fixtureFolder + "/" + fixture[0], fixture[1]);
   scriptFile = fixtureFolder + "/input.js";
 
   startClock();
