@@ -8,7 +8,7 @@ set -eu
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 
-./bench/install-deps.sh
+./tools/install-deps.sh heaptrack
 cmake --build "$build" --target bench_programs -j "$(nproc 2>/dev/null || echo 2)"
 
 # Frames must not wait for a vertical blank on a real display.
