@@ -155,6 +155,14 @@ std::string number(double value, int decimals) {
   return text;
 }
 
+// A difference with its sign always shown: "+12.3", "-0.4".
+std::string signedNumber(double value, int decimals) {
+  if (std::isnan(value)) return "-";
+  char text[64];
+  std::snprintf(text, sizeof text, "%+.*f", decimals, value);
+  return text;
+}
+
 // Prints the rows as an aligned text table.
 void printTable(const std::vector<Row>& rows, const std::vector<int>& decimals) {
   std::vector<std::vector<std::string>> cells = {
@@ -376,7 +384,7 @@ void Bench::benchStartup() {
   if (differences.empty()) return;
   double difference = median(differences);
   add({"start-up to first presented frame (median of " + std::to_string(scriptMs.size()) + ")",
-       "ms", median(scriptMs), median(nativeMs), "+" + number(difference, 1) + " ms", difference,
+       "ms", median(scriptMs), median(nativeMs), signedNumber(difference, 1) + " ms", difference,
        "<= +20 ms", difference <= 20 ? "yes" : "NO"},
       1);
 }
@@ -410,23 +418,23 @@ void Bench::benchDemoMemory() {
   if (scriptPeak.empty() || nativePeak.empty()) return;
   double difference = median(scriptPeak) - median(nativePeak);
   add({"peak memory, demo (3 s, then SIGTERM)", "MiB", median(scriptPeak), median(nativePeak),
-       "+" + number(difference, 1) + " MiB", difference, "<= +10 MiB",
+       signedNumber(difference, 1) + " MiB", difference, "<= +10 MiB",
        difference <= 10 ? "yes" : "NO"},
       1);
   // Where the difference lies: memory the programs allocated, against the
   // pages of libraries' code and data mapped from their files.
   double anonDifference = median(scriptAnon) - median(nativeAnon);
   add({"  of which at 3 s: anonymous (heaps, script engine, driver)", "MiB", median(scriptAnon),
-       median(nativeAnon), "+" + number(anonDifference, 1) + " MiB", anonDifference, "", ""},
+       median(nativeAnon), signedNumber(anonDifference, 1) + " MiB", anonDifference, "", ""},
       1);
   double fileDifference = median(scriptFile) - median(nativeFile);
   add({"  of which at 3 s: file-backed (library code and data)", "MiB", median(scriptFile),
-       median(nativeFile), "+" + number(fileDifference, 1) + " MiB", fileDifference, "", ""},
+       median(nativeFile), signedNumber(fileDifference, 1) + " MiB", fileDifference, "", ""},
       1);
   if (!std::isnan(peak10000Oru)) {
     double difference10000 = peak10000Oru - peak10000Cpp;
     add({"peak memory, 10000 lines per frame", "MiB", peak10000Oru, peak10000Cpp,
-         "+" + number(difference10000, 1) + " MiB", difference10000, "", ""},
+         signedNumber(difference10000, 1) + " MiB", difference10000, "", ""},
         1);
   }
 }
@@ -634,10 +642,10 @@ void Bench::benchCalls() {
   if (loop.empty()) return;
   double overFunction = median(native) - median(script);
   add({"1,000,000 calls: setColor, against an empty script function", "ns/call", median(native),
-       median(script), "+" + number(overFunction, 1) + " ns", overFunction, "", ""},
+       median(script), signedNumber(overFunction, 1) + " ns", overFunction, "", ""},
       1);
   add({"1,000,000 calls: empty script function, against an empty loop", "ns/call", median(script),
-       median(loop), "+" + number(median(script) - median(loop), 1) + " ns",
+       median(loop), signedNumber(median(script) - median(loop), 1) + " ns",
        median(script) - median(loop), "", ""},
       1);
 }
