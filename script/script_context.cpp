@@ -96,6 +96,7 @@ bool reportException(JSContext* cx, ScriptErrorReporter reporter,
   return outOfMemory;
 }
 
+// The engine's interrupt callback: false stops the running script.
 bool checkMemory(JSContext* cx) {
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
   return !owner || owner->checkMemory();
