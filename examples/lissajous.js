@@ -13,6 +13,12 @@
 (function () {
   "use strict";
 
+  if (!runScript("examples/lib/vec.js")) {
+    print("lissajous: could not load examples/lib/vec.js.\n" +
+          "Run it from the repository root: build/oru examples/lissajous.js\n");
+    return;
+  }
+
   const W = 800, H = 600;
   const CX = W / 2, CY = H / 2;
   const TAU = Math.PI * 2;
@@ -50,19 +56,11 @@
     starZ[i] = 0.05 + z * 0.95;
   }
 
-  // colour scratch, filled by hsv()
-  let cr = 0, cg = 0, cb = 0;
-  function hsv(h, s, v) {
-    const hh = (h - Math.floor(h)) * 6;
-    const i = Math.floor(hh) % 6;
-    const f = hh - Math.floor(hh);
-    const p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
-    if (i === 0) { cr = v; cg = t; cb = p; }
-    else if (i === 1) { cr = q; cg = v; cb = p; }
-    else if (i === 2) { cr = p; cg = v; cb = t; }
-    else if (i === 3) { cr = p; cg = q; cb = v; }
-    else if (i === 4) { cr = t; cg = p; cb = v; }
-    else { cr = v; cg = p; cb = q; }
+  // Sets the drawing colour from hue, saturation and value (VMath.hsv).
+  const colour = { r: 0, g: 0, b: 0 };
+  function setHsv(h, s, v) {
+    VMath.hsv(h, s, v, colour);
+    setColor(colour.r, colour.g, colour.b);
   }
 
   let figure = 0, previous = 0, morph = 1;
@@ -98,8 +96,7 @@
       const zb = z1 + 0.012;
       const bx = CX + starX[i] / zb * 320, by = CY + starY[i] / zb * 320;
       const v = (1 - z1) * 0.55;
-      hsv(hue + 0.5 + (i % 5) * 0.04, 0.35, v);
-      setColor(cr, cg, cb);
+      setHsv(hue + 0.5 + (i % 5) * 0.04, 0.35, v);
       drawLine(bx, by, sx, sy);
     }
   }
@@ -114,16 +111,14 @@
 
     // wide faint halo under the middle copy
     const mid = curves[1];
-    hsv(hue + 0.1, 0.5, 0.07);
-    setColor(cr, cg, cb);
+    setHsv(hue + 0.1, 0.5, 0.07);
     setLineWidth(18);
     for (let i = 0; i < SEGMENTS; i++) drawLine(mid[2 * i], mid[2 * i + 1], mid[2 * i + 2], mid[2 * i + 3]);
 
     // the three coloured copies, each getting thicker and thinner along its length
     for (let l = 0; l < LAYERS; l++) {
       const buf = curves[l];
-      hsv(hue + l / LAYERS, 0.85, 0.6);
-      setColor(cr, cg, cb);
+      setHsv(hue + l / LAYERS, 0.85, 0.6);
       for (let i = 0; i < SEGMENTS; i++) {
         const s = i * TAU / SEGMENTS;
         setLineWidth(2 + 2.5 * (0.5 + 0.5 * Math.sin(s * 3 + time * 1.3 + l * 2.1)));
@@ -136,8 +131,7 @@
     for (let j = TAIL - 1; j >= 0; j--) {
       const i = (head - j + SEGMENTS) % SEGMENTS;
       const k = 1 - j / TAIL;
-      hsv(hue + 0.15 - 0.3 * (1 - k), 0.3, 0.9 * k * k);
-      setColor(cr, cg, cb);
+      setHsv(hue + 0.15 - 0.3 * (1 - k), 0.3, 0.9 * k * k);
       setLineWidth(2 + 9 * k);
       drawLine(mid[2 * i], mid[2 * i + 1], mid[2 * i + 2], mid[2 * i + 3]);
     }
