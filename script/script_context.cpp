@@ -201,9 +201,8 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
 
 bool ScriptContext::checkMemory() {
   if (!memoryWatch || !memoryWatch->overLimit()) return true;
-  // Garbage may be what is over the limit: collect it and give it back first.
-  JS_GC(context);
-  malloc_trim(0);
+  // Garbage may be what is over the limit: release it first.
+  releaseGarbage();
   if (!memoryWatch->overLimit()) return true;
   JS::AutoFilename file;
   unsigned line = 0;
@@ -221,8 +220,13 @@ void ScriptContext::reportMemoryStop() {
     reporter("uncaught exception: out of memory", stopFile.empty() ? nullptr : stopFile.c_str(),
              stopLine);
   }
-  // What the stopped script held is garbage now; give it back to the system.
+  // What the stopped script held is garbage now.
+  releaseGarbage();
+}
+
+void ScriptContext::releaseGarbage() {
   JS_GC(context);
+  // Freed memory stays in the process until it is handed back.
   malloc_trim(0);
 }
 
@@ -239,7 +243,7 @@ void ScriptContext::reportPendingException() {
   }
   // Collect at once after an out-of-memory failure, so that later scripts
   // find the memory the failed one left behind.
-  if (reportException(context, reporter, exception, "")) JS_GC(context);
+  if (reportException(context, reporter, exception, "")) releaseGarbage();
 }
 
 void ScriptContext::runPendingJobs() {

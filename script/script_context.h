@@ -58,6 +58,8 @@ class ScriptContext {
   bool initialise();
   void reportUnhandledRejections();
   void reportMemoryStop();
+  // Collects the engine's garbage and hands the freed memory back to the system.
+  void releaseGarbage();
 
   JSContext* context = nullptr;
   std::unique_ptr<JS::PersistentRooted<JSObject*>> global;
