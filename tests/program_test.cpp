@@ -188,22 +188,26 @@ TEST(Memory, ScriptsRunAgainAfterAnUncaughtOutOfMemory) {
 
 TEST(Memory, GrowingArraysBuffersOrStringsWithoutBoundStopsTheScriptNotTheProgram) {
   // Array elements and buffer contents lie outside the collected heap; the
-  // process's memory limit stops them, and no try block can hold on.
+  // process's memory limit stops them, and no try block can hold on. Only
+  // the last script keeps its memory, and it is let go at once: a script
+  // started while another's memory is still held would be stopped at once.
   expectRun(
       runScripts({{"main.js",
                    "var kept = [];\n"
-                   "print(runScript('arrays.js') + ' ' + runScript('buffers.js') + '\\n');\n"
+                   "var results = runScript('buffers.js') + ' ' + runScript('arrays.js');\n"
                    "kept = null;\n"
+                   "print(results + '\\n');\n"
                    "var after = []; for (var i = 0; i < 100; ++i) after.push(new Array(1e5));\n"
                    "print(after.length + '\\n');"},
+                  {"buffers.js",
+                   "(function () {\n  for (var b = [];;) b.push(new ArrayBuffer(1 << 20));\n})();"},
                   {"arrays.js",
                    "try {\n  for (;;) kept.push(new Array(1e5).fill(1));\n"
-                   "} catch (e) { print('caught'); }"},
-                  {"buffers.js", "var b = [];\nfor (;;) b.push(new ArrayBuffer(1 << 20));"}}),
-      "Error on line 2 of arrays.js:\n\tuncaught exception: out of memory\n"
-      "Failed to run arrays.js (JS error).\n"
+                   "} catch (e) { print('caught'); }"}}),
       "Error on line 2 of buffers.js:\n\tuncaught exception: out of memory\n"
-      "Failed to run buffers.js (JS error).\nfalse false\n100\n",
+      "Failed to run buffers.js (JS error).\n"
+      "Error on line 2 of arrays.js:\n\tuncaught exception: out of memory\n"
+      "Failed to run arrays.js (JS error).\nfalse false\n100\n",
       0);
 
   ProgramResult strings =
