@@ -157,10 +157,8 @@ std::string number(double value, int decimals) {
 
 // A difference with its sign always shown: "+12.3", "-0.4".
 std::string signedNumber(double value, int decimals) {
-  if (std::isnan(value)) return "-";
-  char text[64];
-  std::snprintf(text, sizeof text, "%+.*f", decimals, value);
-  return text;
+  std::string text = number(value, decimals);
+  return text[0] == '-' ? text : "+" + text;
 }
 
 // Prints the rows as an aligned text table.

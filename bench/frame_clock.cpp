@@ -14,12 +14,6 @@ int64_t framesEnded = 0;
 int64_t firstEnd = 0;
 int64_t lastEnd = 0;
 
-int64_t monotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
-
 // Runs the host's own frame work first, so a frame ends when the script could go on.
 void stampFrame() {
   if (hostFrameEnded) hostFrameEnded();
@@ -31,6 +25,12 @@ void stampFrame() {
 }
 
 }  // namespace
+
+int64_t monotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
 
 void startFrameClock() {
   FrameHooks hooks = frameHooks();

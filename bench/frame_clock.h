@@ -5,6 +5,10 @@
 // the driver compares with the moment it started the process, and, when
 // reported, how many frames ended and when the first and the last one did.
 
+#include <cstdint>
+
+// The monotonic clock in nanoseconds, the clock every stamp uses.
+int64_t monotonicNanoseconds();
 // Wraps the installed frame hooks so that every flip is stamped.
 void startFrameClock();
 // Writes the frame count and the first and last stamps to standard error.

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include <js/CallArgs.h>
 
@@ -30,9 +29,7 @@ namespace {
 
 bool benchClock(JSContext*, unsigned argc, JS::Value* vp) {
   JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  args.rval().setDouble(static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9);
+  args.rval().setDouble(static_cast<double>(monotonicNanoseconds()) * 1e-9);
   return true;
 }
 
