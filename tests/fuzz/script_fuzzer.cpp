@@ -11,7 +11,6 @@
 // hangs.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <jsapi.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -19,13 +18,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "frame.h"
+#include "program_runner.h"
 #include "script_context.h"
 #include "script_host.h"
 #include "script_interface.h"
@@ -102,7 +101,8 @@ const char* const fixtureScripts[][2] = {
     {"draws.js", "setColor(0.2, 0.5, 1); drawLine(0, 0, 30, 40); drawPoint(5, 5); flip();\n"},
 };
 
-std::string fixtureFolder;
+// The fixture scripts and each input's script file, removed at exit.
+ScriptDirectory* fixtures = nullptr;
 std::string scriptFile;
 
 // Ends scripts that outlive their input's time limit.
@@ -168,7 +168,7 @@ bool interruptScript(JSContext*) { return !watchdog->overTime(); }
 
 std::string replaceFolder(std::string text) {
   for (size_t at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}", at)) {
-    text.replace(at, 5, fixtureFolder);
+    text.replace(at, 5, fixtures->path());
   }
   return text;
 }
@@ -222,32 +222,22 @@ std::string callSequence(FuzzedDataProvider& input) {
   return script;
 }
 
-void writeFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary)
-      .write(content.data(), static_cast<std::streamsize>(content.size()));
-}
-
 // Tears everything down at exit, so the leak check at exit sees only what
 // was really lost: the engine's own heap is not visible to it while it lives.
 void closeFuzzer() {
   delete watchdog;
   watchdog = nullptr;
   closeScriptHost();
-  for (const auto& fixture : fixtureScripts)
-    std::remove((fixtureFolder + "/" + fixture[0]).c_str());
-  std::remove(scriptFile.c_str());
-  rmdir(fixtureFolder.c_str());
+  delete fixtures;
+  fixtures = nullptr;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/oru-fuzz-XXXXXX";
-  if (!mkdtemp(folder)) std::abort();
-  fixtureFolder = folder;
-  for (const auto& fixture : fixtureScripts)
-    writeFile(fixtureFolder + "/" + fixture[0], fixture[1]);
-  scriptFile = fixtureFolder + "/input.js";
+  fixtures = new ScriptDirectory();
+  for (const auto& fixture : fixtureScripts) fixtures->write(fixture[0], fixture[1]);
+  scriptFile = fixtures->path() + "/input.js";
 
   startClock();
   if (!openScriptHost()) std::abort();
@@ -264,7 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   watchdog->arm();
   if (data[0] & 1) {
-    writeFile(scriptFile, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+    fixtures->write("input.js", std::string(reinterpret_cast<const char*>(data + 1), size - 1));
     runScript(scriptFile);
   } else {
     FuzzedDataProvider input(data + 1, size - 1);
