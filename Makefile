@@ -5,7 +5,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS := 600
 WITH_SANITIZERS := ./tests/sanitizer/environment.sh
 
-.PHONY: deps build run test bench checked-build check-sanitize fuzz clean
+.PHONY: deps build run test test-debian13 bench checked-build check-sanitize fuzz clean
 
 deps:
 	./tools/install-deps.sh
@@ -19,6 +19,16 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The whole suite on Debian 13 (SpiderMonkey 128, SDL 1.2 through
+# sdl12-compat), in a Debian 13 root made with debootstrap and kept in
+# DEBIAN13_ROOT for the next run; needs root.
+DEBIAN13_ROOT := /var/cache/oru/debian-13
+test-debian13:
+	./tools/install-deps.sh debootstrap
+	./tools/debian-root.sh make 13 $(DEBIAN13_ROOT)
+	./tools/debian-root.sh run $(DEBIAN13_ROOT) --bind $(CURDIR):/oru -- \
+	  sh -c 'cd /oru && ./tools/install-deps.sh && make test BUILD_DIR=build-debian13'
 
 bench: build
 	./bench/run.sh

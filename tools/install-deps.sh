@@ -2,12 +2,26 @@
 # Installs the Debian packages that oru's build and test suite need, and any
 # further ones named as arguments (the benchmark's heaptrack), skipping the
 # ones already present. Runs apt-get through sudo when not root.
+#
+# The release decides the JavaScript engine and the sanitizer runtime:
+# Debian 12 has SpiderMonkey 102 and clang 14, Debian 13 SpiderMonkey 128
+# and clang 19 (and SDL 1.2 as sdl12-compat, under the same package name).
 set -eu
 
+release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+case "$release" in
+  bookworm) engine="libmozjs-102-dev" sanitizers="libclang-rt-14-dev" ;;
+  trixie) engine="libmozjs-128-dev" sanitizers="libclang-rt-19-dev" ;;
+  *)
+    echo "oru builds on Debian 12 (bookworm) and Debian 13 (trixie); this is '$release'." >&2
+    exit 1
+    ;;
+esac
+
 packages="cmake make g++ pkg-config
-libmozjs-102-dev libsdl1.2-dev libgl-dev libx11-dev
+$engine libsdl1.2-dev libgl-dev libx11-dev
 googletest libgtest-dev
-clang libclang-rt-14-dev
+clang $sanitizers
 xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick
 $*"
 
@@ -27,5 +41,5 @@ else
 fi
 
 echo "Installing:$missing"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+$sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends $missing

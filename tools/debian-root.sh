@@ -1,0 +1,129 @@
+#!/bin/sh
+# Makes and uses Debian roots (debootstrap) for testing oru on a release other
+# than the machine's own, or on a fresh install of it.
+#
+#   tools/debian-root.sh make RELEASE DIR
+#       Makes DIR a minimal root of RELEASE (12 or 13, or bookworm or trixie).
+#       A finished root is kept and reused; an unfinished one (an interrupted
+#       debootstrap) is removed and made again.
+#   tools/debian-root.sh run DIR [--bind HOST_DIR:ROOT_DIR]... -- COMMAND...
+#       Runs COMMAND inside DIR with /proc, /dev and a private /dev/shm mounted
+#       (Mesa and Xvfb need them) and the given folders bound in. Whatever
+#       happens, also on failure or interrupt, the processes left inside the
+#       root are ended and every mount is released before it returns
+#       COMMAND's status.
+#
+# Needs root and debootstrap (tools/install-deps.sh debootstrap).
+set -eu
+
+# The mark of a finished root; debootstrap writes it last.
+stamp=.oru-root-complete
+
+die() {
+  echo "debian-root: $*" >&2
+  exit 2
+}
+
+codename() {
+  case "$1" in
+    12 | bookworm) echo bookworm ;;
+    13 | trixie) echo trixie ;;
+    *) die "unsupported release '$1' (12 or 13)" ;;
+  esac
+}
+
+# The Debian mirror the machine's own apt sources name, or Debian's own.
+mirror() {
+  found=$(grep -hs -E '^(URIs:|deb) ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+    /etc/apt/sources.list.d/*.sources | grep -o 'https\?://[^ ]*/debian/\?' | grep -v security |
+    head -n 1 || true)
+  echo "${found:-http://deb.debian.org/debian}"
+}
+
+# Whether anything is mounted at or below the folder $1.
+mounted_below() {
+  awk -v dir="$1" '$2 == dir || index($2, dir "/") == 1 { found = 1 } END { exit !found }' \
+    /proc/self/mounts
+}
+
+make_root() {
+  release=$(codename "$1")
+  dir=$2
+  mkdir -p "$(dirname "$dir")"
+  # One user of a root at a time: a second run waits for the first.
+  exec 9>"$dir.lock"
+  flock 9
+  [ -f "$dir/$stamp" ] && return 0
+  if [ -e "$dir" ]; then
+    mounted_below "$dir" && die "$dir is unfinished but still has mounts; release them first"
+    echo "debian-root: removing the unfinished root $dir"
+    rm -rf "$dir"
+  fi
+  mkdir -p "$(dirname "$dir")"
+  echo "debian-root: making a Debian $release root in $dir"
+  debootstrap --variant=minbase "$release" "$dir" "$(mirror)" >"$dir.log" 2>&1 ||
+    { tail -n 20 "$dir.log" >&2; die "debootstrap failed (log: $dir.log)"; }
+  touch "$dir/$stamp"
+}
+
+# Ends every process whose root is the folder $1, then releases the mounts
+# listed (innermost last) in the file $2.
+release_root() {
+  for proc in /proc/[0-9]*; do
+    if [ "$(readlink "$proc/root" 2>/dev/null)" = "$1" ]; then
+      kill -TERM "${proc#/proc/}" 2>/dev/null || true
+    fi
+  done
+  sleep 0.2
+  for proc in /proc/[0-9]*; do
+    if [ "$(readlink "$proc/root" 2>/dev/null)" = "$1" ]; then
+      kill -KILL "${proc#/proc/}" 2>/dev/null || true
+    fi
+  done
+  tac "$2" | while read -r target; do
+    umount "$target" 2>/dev/null || umount -l "$target" 2>/dev/null || true
+  done
+  rm -f "$2"
+}
+
+run_in_root() {
+  dir=$(cd "$1" && pwd -P)
+  shift
+  [ -f "$dir/$stamp" ] || die "$dir is not a finished root (make it first)"
+  exec 9>"$dir.lock"
+  flock 9
+  binds=""
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --bind) binds="$binds $2"; shift 2 ;;
+      --) shift; break ;;
+      *) break ;;
+    esac
+  done
+  [ $# -gt 0 ] || die "no command to run"
+
+  mounts=$(mktemp)
+  trap 'release_root "$dir" "$mounts"' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
+  mount -t proc proc "$dir/proc" && echo "$dir/proc" >>"$mounts"
+  mount --bind /dev "$dir/dev" && echo "$dir/dev" >>"$mounts"
+  mount -t tmpfs -o mode=1777 shm "$dir/dev/shm" && echo "$dir/dev/shm" >>"$mounts"
+  for bind in $binds; do
+    mkdir -p "$dir${bind#*:}"
+    mount --bind "${bind%%:*}" "$dir${bind#*:}" && echo "$dir${bind#*:}" >>"$mounts"
+  done
+  cp /etc/resolv.conf "$dir/etc/resolv.conf" 2>/dev/null || true
+  status=0
+  chroot "$dir" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    HOME=/root LANG=C.UTF-8 "$@" || status=$?
+  return $status
+}
+
+[ "$(id -u)" -eq 0 ] || die "must run as root"
+case "${1:-}" in
+  make) [ $# -eq 3 ] || die "usage: $0 make RELEASE DIR"; make_root "$2" "$3" ;;
+  run) [ $# -ge 3 ] || die "usage: $0 run DIR [--bind HOST:ROOT]... -- COMMAND..."; shift; run_in_root "$@" ;;
+  *) die "usage: $0 make RELEASE DIR | run DIR [--bind HOST:ROOT]... -- COMMAND..." ;;
+esac
