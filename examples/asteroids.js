@@ -1,9 +1,9 @@
 // asteroids.js - a small vector asteroids game for oru.
 //
-// Run it from the repository root (the helper scripts are found relative to
-// the working directory):
+// Run it from its own folder (the helper scripts in lib/ are found relative
+// to the working directory):
 //
-//   build/oru examples/asteroids.js
+//   cd examples && ../build/oru asteroids.js
 //
 // Keys: left/right turn, up thrusts, space fires (hold it for auto-fire),
 // Return starts a new game after "game over", Escape quits.
@@ -14,9 +14,9 @@
 (function () {
   "use strict";
 
-  if (!runScript("examples/lib/font.js") || !runScript("examples/lib/vec.js")) {
-    print("asteroids: could not load examples/lib/font.js and examples/lib/vec.js.\n" +
-          "Run it from the repository root: build/oru examples/asteroids.js\n");
+  if (!runScript("lib/font.js") || !runScript("lib/vec.js")) {
+    print("asteroids: could not load lib/font.js and lib/vec.js.\n" +
+          "Run it from its own folder: cd examples && ../build/oru asteroids.js\n");
     return;
   }
 

@@ -1,8 +1,8 @@
 // keys.js - a first interactive oru script.
 //
-// Run it from the repository root:
+// Run it from its own folder, like the other examples:
 //
-//   build/oru examples/keys.js
+//   cd examples && ../build/oru keys.js
 //
 // The arrow keys move a glowing ball around, space changes its colour,
 // Escape quits.

@@ -1,8 +1,9 @@
 // lissajous.js - glowing Lissajous figures over a drifting starfield.
 //
-// Run it from the repository root:
+// Run it from its own folder (lib/vec.js is found relative to the working
+// directory):
 //
-//   build/oru examples/lissajous.js
+//   cd examples && ../build/oru lissajous.js
 //
 // Space morphs to the next figure, Escape quits.
 //
@@ -13,9 +14,9 @@
 (function () {
   "use strict";
 
-  if (!runScript("examples/lib/vec.js")) {
-    print("lissajous: could not load examples/lib/vec.js.\n" +
-          "Run it from the repository root: build/oru examples/lissajous.js\n");
+  if (!runScript("lib/vec.js")) {
+    print("lissajous: could not load lib/vec.js.\n" +
+          "Run it from its own folder: cd examples && ../build/oru lissajous.js\n");
     return;
   }
 

@@ -9,8 +9,13 @@
 class ExampleScript : public testing::TestWithParam<const char*> {};
 
 TEST_P(ExampleScript, RunsUntilTerminatedWithoutErrors) {
-  // Examples load their helpers relative to the repository root, as a user runs them.
-  RunningProgram program(ORU_SOURCE_DIR, {GetParam()});
+  // Each runs from its own folder, as a user runs it: the examples load their
+  // helpers from lib/ beside them, and main.js from examples/lib/.
+  const std::string script = GetParam();
+  const size_t slash = script.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? ORU_SOURCE_DIR : ORU_SOURCE_DIR "/" + script.substr(0, slash);
+  RunningProgram program(folder, {script.substr(slash + 1)});
   sleep(2);
   program.sendSignal(SIGTERM);
   ProgramResult result = program.finish(10);

@@ -1,8 +1,7 @@
 // font.js - a small vector stroke font for oru scripts.
 //
-// Load it with runScript("examples/lib/font.js") (the path is relative to the
-// working directory, normally the repository root). It defines one global,
-// StrokeFont:
+// Load it with runScript("lib/font.js") from the examples folder (the path is
+// relative to the working directory). It defines one global, StrokeFont:
 //
 //   StrokeFont.textWidth(str, size)        width in pixels of str at cap height size
 //   StrokeFont.drawText(str, x, y, size)   draws str with its top-left corner at (x, y)

@@ -1,7 +1,7 @@
 // vec.js - small 2D vector and maths helpers for oru scripts.
 //
-// Load it with runScript("examples/lib/vec.js") (relative to the working
-// directory, normally the repository root). It defines one global, VMath.
+// Load it with runScript("lib/vec.js") from the examples folder (relative to
+// the working directory). It defines one global, VMath.
 //
 // Vectors are plain {x, y} objects. Every function that produces a vector
 // takes an optional `out` object to write into, so a game loop can keep its
