@@ -22,7 +22,7 @@ packages="cmake make g++ pkg-config
 $engine libsdl1.2-dev libgl-dev libx11-dev
 googletest libgtest-dev
 clang $sanitizers
-xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick
+xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db
 $*"
 
 missing=""

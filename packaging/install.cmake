@@ -1,0 +1,52 @@
+# Installation and the Debian package. Included by the top-level
+# CMakeLists.txt after the oru target.
+#
+#   cmake --install BUILD_DIR        the program, examples, README and manual
+#                                    page under CMAKE_INSTALL_PREFIX (DESTDIR
+#                                    honoured); the files installed are listed
+#                                    in BUILD_DIR/install_manifest.txt
+#   cpack -G DEB (in BUILD_DIR)      oru_<version>_<arch>.deb, with the same
+#                                    files under CMAKE_INSTALL_PREFIX (/usr for
+#                                    a package); its dependencies are worked out
+#                                    from the binary by dpkg-shlibdeps
+
+include(GNUInstallDirs)
+
+set(ORU_EXAMPLES_DIR ${CMAKE_INSTALL_DATADIR}/oru/examples)
+set(ORU_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/oru)
+
+install(TARGETS oru RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY examples/ DESTINATION ${ORU_EXAMPLES_DIR})
+install(FILES README.md DESTINATION ${ORU_DOC_DIR})
+# The README's pictures, where its links find them.
+install(DIRECTORY docs/ DESTINATION ${ORU_DOC_DIR}/docs FILES_MATCHING PATTERN "*.png")
+
+# The manual page names the version and the installed examples folder.
+set(ORU_EXAMPLES_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/oru/examples)
+set(ORU_DOC_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/doc/oru)
+string(TIMESTAMP ORU_MANUAL_DATE "%Y-%m-%d" UTC)
+configure_file(packaging/oru.1.in ${CMAKE_CURRENT_BINARY_DIR}/oru.1 @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/oru.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME oru)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_CONTACT "oru maintainers <maintainers@users.noreply.c-seed-e6453180.example>")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# CPack indents the lines after the first and turns the empty one into " .".
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "runner for small JavaScript games drawn in glowing strokes
+oru runs small games and animations written in JavaScript and draws
+everything they show as soft, glowing strokes of light in an OpenGL
+window. A script opens the window, runs its own game loop, draws lines
+and points, and reads the cursor keys, space, Escape, Return and the
+clock through 21 global functions.
+
+Examples, among them a small asteroids game, are installed in
+${ORU_EXAMPLES_FULL_DIR}.")
+include(CPack)
