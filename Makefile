@@ -4,14 +4,17 @@ CHECKED_DIR := build-sanitize
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS := 600
 WITH_SANITIZERS := ./tests/sanitizer/environment.sh
+PREFIX := /usr/local
+DEB_DIR := build-deb
 
-.PHONY: deps build run test test-debian13 bench checked-build check-sanitize fuzz clean
+.PHONY: deps build run test test-debian13 install uninstall deb test-package test-package-debian13 \
+  bench checked-build check-sanitize fuzz clean
 
 deps:
 	./tools/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -29,6 +32,39 @@ test-debian13:
 	./tools/debian-root.sh make 13 $(DEBIAN13_ROOT)
 	./tools/debian-root.sh run $(DEBIAN13_ROOT) --bind $(CURDIR):/oru -- \
 	  sh -c 'cd /oru && ./tools/install-deps.sh && make test BUILD_DIR=build-debian13'
+
+# The program, examples, README and manual page under PREFIX (DESTDIR
+# honoured); what was installed is listed in $(BUILD_DIR)/install_manifest.txt,
+# which `make uninstall` reads.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --strip
+
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(BUILD_DIR)/install_manifest.txt -P packaging/uninstall.cmake
+
+# A Debian package for this machine's release, $(DEB_DIR)/oru_<version>_<arch>.deb,
+# its dependencies worked out from the binary by dpkg-shlibdeps.
+deb: deps
+	./tools/install-deps.sh dpkg-dev file
+	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(DEB_DIR) -j $(JOBS) --target oru
+	rm -f $(DEB_DIR)/oru_*.deb
+	cd $(DEB_DIR) && cpack -G DEB
+
+# The package installed with apt-get into a fresh minimal root of this
+# machine's release, where it runs scripts on a virtual X server; needs root.
+test-package: deb
+	./tools/install-deps.sh debootstrap
+	./tests/package/fresh_install.sh "$$(. /etc/os-release && echo $$VERSION_CODENAME)" $(DEB_DIR)/oru_*.deb
+
+# The same for Debian 13: the package is built in the Debian 13 build root
+# and installed into a fresh minimal Debian 13 root.
+test-package-debian13:
+	./tools/install-deps.sh debootstrap
+	./tools/debian-root.sh make 13 $(DEBIAN13_ROOT)
+	./tools/debian-root.sh run $(DEBIAN13_ROOT) --bind $(CURDIR):/oru -- \
+	  sh -c 'cd /oru && make deb DEB_DIR=build-deb-debian13'
+	./tests/package/fresh_install.sh trixie build-deb-debian13/oru_*.deb
 
 bench: build
 	./bench/run.sh
@@ -54,4 +90,4 @@ fuzz: checked-build
 	  $(CHECKED_DIR)/tests/fuzz/corpus tests/fuzz/corpus
 
 clean:
-	rm -rf $(BUILD_DIR) $(CHECKED_DIR)
+	rm -rf $(BUILD_DIR) $(CHECKED_DIR) $(DEB_DIR)

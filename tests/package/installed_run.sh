@@ -1,0 +1,60 @@
+#!/bin/sh
+# Runs inside a fresh Debian root (fresh_install.sh): installs the package in
+# /tmp/package as a user does, checks that it brought nothing for building,
+# then, with a virtual X server added (the test's tools, not the package's
+# dependencies), runs a script of its own folder and an installed example.
+set -eu
+export DEBIAN_FRONTEND=noninteractive
+log=/tmp/oru-test/apt.log
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+quiet() {
+  "$@" >"$log" 2>&1 || { cat "$log"; echo "FAIL: $*"; exit 1; }
+}
+
+quiet apt-get -o DPkg::Lock::Timeout=600 update
+(cd /tmp/package && quiet apt-get install -y ./oru_*.deb)
+
+[ "$(command -v oru)" = /usr/bin/oru ] || fail "oru is not /usr/bin/oru on the path"
+[ -f /usr/share/man/man1/oru.1 ] || fail "no manual page"
+building=$(dpkg-query -W -f '${Package}\n' | grep -E -- '-dev$|^(gcc|g\+\+|cpp|clang|cmake|make)(-[0-9]+)?$' || true)
+[ -z "$building" ] || fail "installing oru brought packages for building:" $building
+
+quiet apt-get install -y --no-install-recommends xvfb xauth libgl1-mesa-dri
+
+on_display() {
+  xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$@"
+}
+
+# A script in a folder of its own opens a window, draws and reports.
+mkdir -p /tmp/game
+cp /tmp/oru-test/window.js /tmp/game/
+status=0
+output=$(cd /tmp/game && on_display oru window.js 2>/tmp/oru-test/errors) || status=$?
+expected="window true, colour 1 0.5 0.25
+font true"
+[ "$output" = "$expected" ] || fail "window.js printed '$output', not '$expected'"
+[ "$status" = 0 ] || fail "window.js ended with status $status, not 0"
+
+# An installed example runs from its folder until it is ended by SIGTERM,
+# which closes it like the window's close button: status 0, no script error.
+output=$(cd /usr/share/oru/examples && on_display sh -c \
+  'oru asteroids.js & pid=$!; sleep 2; kill -TERM $pid; wait $pid; echo "status $?"' \
+  2>>/tmp/oru-test/errors) || true
+case "$output" in
+  *"Failed to run"* | *"Error on line"* | *"could not load"*) fail "asteroids.js failed: $output" ;;
+  *"status 0") ;;
+  *) fail "asteroids.js from /usr/share/oru/examples did not end with status 0: $output" ;;
+esac
+
+if [ "$failures" -ne 0 ]; then
+  echo "standard error:"
+  cat /tmp/oru-test/errors
+  exit 1
+fi
+echo "fresh install: oru $(dpkg-query -W -f '${Version}' oru) installed and ran scripts"
