@@ -28,4 +28,4 @@ TEST_P(ExampleScript, RunsUntilTerminatedWithoutErrors) {
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ExampleScript,
                          testing::Values("main.js", "examples/keys.js", "examples/lissajous.js",
-                                         "examples/asteroids.js"));
+                                         "examples/asteroids.js", "examples/glow.js"));
