@@ -47,7 +47,7 @@ uninstall:
 deb: deps
 	./tools/install-deps.sh dpkg-dev file
 	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
-	cmake --build $(DEB_DIR) -j $(JOBS) --target oru
+	cmake --build $(DEB_DIR) -j $(JOBS) --target oru manual
 	rm -f $(DEB_DIR)/oru_*.deb
 	cd $(DEB_DIR) && cpack -G DEB
 

@@ -26,7 +26,13 @@ set(ORU_EXAMPLES_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/oru/examples)
 set(ORU_DOC_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/doc/oru)
 string(TIMESTAMP ORU_MANUAL_DATE "%Y-%m-%d" UTC)
 configure_file(packaging/oru.1.in ${CMAKE_CURRENT_BINARY_DIR}/oru.1 @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/oru.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Compressed, as Debian keeps manual pages; -n leaves the date out of the file.
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/oru.1.gz
+  COMMAND gzip -9nkf ${CMAKE_CURRENT_BINARY_DIR}/oru.1
+  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/oru.1
+  COMMENT "Compressing the manual page")
+add_custom_target(manual ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/oru.1.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/oru.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME oru)

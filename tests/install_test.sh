@@ -34,7 +34,7 @@ expect_run() {
 DESTDIR="$root" cmake --install "$build_dir" --prefix "$prefix" --component Unspecified >/dev/null
 manifest="$build_dir/install_manifest_Unspecified.txt"
 
-for file in bin/oru share/man/man1/oru.1 share/doc/oru/README.md share/doc/oru/docs/demo.png \
+for file in bin/oru share/man/man1/oru.1.gz share/doc/oru/README.md share/doc/oru/docs/demo.png \
   share/oru/examples/asteroids.js share/oru/examples/keys.js share/oru/examples/lissajous.js \
   share/oru/examples/lib/font.js share/oru/examples/lib/vec.js; do
   [ -f "$root$prefix/$file" ] || fail "$prefix/$file is not installed"
@@ -59,9 +59,9 @@ expect_run "true true 16 5" 0 "$examples" "$tmp/game/helpers.js"
 
 # The manual page: no warnings from the formatter, the version, the examples
 # folder and all 21 functions.
-page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root$prefix/share/man/man1/oru.1" \
-  2>"$tmp/man-warnings") || fail "man could not render oru.1"
-[ ! -s "$tmp/man-warnings" ] || fail "oru.1 renders with warnings: $(cat "$tmp/man-warnings")"
+page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root$prefix/share/man/man1/oru.1.gz" \
+  2>"$tmp/man-warnings") || fail "man could not render oru.1.gz"
+[ ! -s "$tmp/man-warnings" ] || fail "oru.1.gz renders with warnings: $(cat "$tmp/man-warnings")"
 for text in "oru $version" "cd $prefix/share/oru/examples && oru asteroids.js" \
   "runScript(fileName)" "print(text)" "initORU(width," "getTime()" "clear()" "flip()" \
   "drawPoint(x, y)" "setLineWidth(width)" "setCoordSystem(left," "setColor(red," \

@@ -21,7 +21,7 @@ quiet apt-get -o DPkg::Lock::Timeout=600 update
 (cd /tmp/package && quiet apt-get install -y ./oru_*.deb)
 
 [ "$(command -v oru)" = /usr/bin/oru ] || fail "oru is not /usr/bin/oru on the path"
-[ -f /usr/share/man/man1/oru.1 ] || fail "no manual page"
+[ -f /usr/share/man/man1/oru.1.gz ] || fail "no manual page"
 building=$(dpkg-query -W -f '${Package}\n' | grep -E -- '-dev$|^(gcc|g\+\+|cpp|clang|cmake|make)(-[0-9]+)?$' || true)
 [ -z "$building" ] || fail "installing oru brought packages for building:" $building
 
