@@ -1,9 +1,10 @@
 // The strokes waiting to be drawn. drawLine and drawPoint append their quads,
 // corners already placed in script coordinates and each with its colour, to
-// one vertex array; the array goes to OpenGL in one draw when the frame is
-// shown or cleared, when the coordinate system or the window changes, and
-// when it is full. Light adds up in any order, but the strokes still reach
-// the frame in the order they were made.
+// one vertex array. The array goes to OpenGL in one draw (client-side arrays,
+// each quad as two indexed triangles) when the frame is shown or cleared,
+// when the coordinate system or the window changes, and when it is full.
+// Light adds up in any order, but the strokes still reach the frame in the
+// order they were made.
 
 #ifndef ORU_ENGINE_STROKE_BATCH_H_
 #define ORU_ENGINE_STROKE_BATCH_H_
@@ -15,9 +16,10 @@ struct StrokeVertex {
 };
 
 // How many corners the array holds: 8192 quads, that is 2730 lines or 8192
-// points (896 KiB). Enough that one draw's fixed cost, about a dozen OpenGL
-// calls, is spread over thousands of strokes; small enough to stay in the
-// processor's caches while the driver copies it.
+// points (896 KiB, and 96 KiB of triangle indices). Enough that one draw's
+// fixed cost, a dozen OpenGL calls, is spread over thousands of strokes
+// (0.005 calls a line); small enough that the 16-bit indices reach every
+// corner. Between 2048 and 32768 quads the drawing speed did not change.
 constexpr int strokeBatchCorners = 4 * 8192;
 
 // Room for count corners (at most strokeBatchCorners) at the end of the
