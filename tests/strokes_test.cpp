@@ -1,5 +1,7 @@
 // Glow strokes in real frames, read back from the window's back buffer.
 #include <GL/gl.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -336,18 +338,34 @@ TEST_F(StrokesTest, QueuedStrokesNeverReachTheNextWindow) {
 
 // A script that draws without ever showing a frame: the work handed to the
 // driver stays bounded (without that it grew by about 900 MB a million
-// lines), and the script ends normally.
-TEST(StrokeQueue, DrawingWithoutFlipKeepsMemoryBoundedAndEndsNormally) {
+// lines), the script ends normally, and one that never ends is still ended by
+// a second interrupt.
+TEST(StrokeQueue, DrawingWithoutFlipKeepsMemoryBoundedAndStaysStoppable) {
   ScriptDirectory directory;
   directory.write("main.js",
                   "initORU(640, 480, false);\n"
-                  "for (var i = 0; i < 1000000; ++i)\n"
+                  "for (var i = 0; i < 600000; ++i)\n"
                   "  drawLine(i % 640, i % 480, i % 640 + 40, i % 480 + 30);\n"
-                  "for (var j = 0; j < 1000000; ++j) drawPoint(j % 640, j % 480);\n"
+                  "for (var j = 0; j < 600000; ++j) drawPoint(j % 640, j % 480);\n"
                   "print('done');\n");
-  ProgramResult result = runProgram(directory.path(), {}, 300);
-  EXPECT_EQ(result.output, "done");
-  EXPECT_EQ(result.exitStatus, 0);
+  directory.write(
+      "forever.js",
+      "initORU(640, 480, false);\n"
+      "for (var i = 0; ; ++i) drawLine(i % 640, i % 480, i % 640 + 40, i % 480 + 30);\n");
   // About 75 MB is the software driver's before anything is drawn.
-  EXPECT_LT(result.peakKiB, 400 * 1024);
+  const long boundKiB = 400 * 1024;
+  ProgramResult finite = runProgram(directory.path(), {}, 300);
+  EXPECT_EQ(finite.output, "done");
+  EXPECT_EQ(finite.exitStatus, 0);
+  EXPECT_LT(finite.peakKiB, boundKiB);
+
+  RunningProgram endless(directory.path(), {"forever.js"});
+  sleep(3);
+  endless.sendSignal(SIGINT);
+  usleep(500000);
+  endless.sendSignal(SIGINT);
+  ProgramResult ended = endless.finish(20);
+  EXPECT_FALSE(ended.timedOut);
+  EXPECT_EQ(ended.signal, SIGINT);
+  EXPECT_LT(ended.peakKiB, boundKiB);
 }
