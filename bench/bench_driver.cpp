@@ -541,7 +541,7 @@ HeapCalls heapCallsByCaller(const std::string& listing, const std::string& sourc
            line.compare(indent + 3, sourceRoot.size(), sourceRoot) == 0;
   };
   auto isStrokeFunction = [&] {
-    for (const char* name : {"drawLine", "drawPoint", "submitPoint", "NativeAdapter"})
+    for (const char* name : {"drawLine", "drawPoint", "queuePoint", "queueQuads", "NativeAdapter"})
       if (function.find(name) != std::string::npos) return true;
     return false;
   };
