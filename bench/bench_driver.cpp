@@ -1,9 +1,10 @@
 // Runs oru's benchmarks side by side with the same work done by a plain C++
-// program, prints one table and writes it as CSV.
+// program and, for drawing, by a LOVE 11 program (bench/love), prints one
+// table and writes it as CSV.
 //
 // Usage (from the repository root, with a display): bench_driver BUILD_DIR
 //   [--seconds S] [--repeats R] [--startup-runs K] [--only PART]
-// BUILD_DIR holds oru and bench/{oru_bench,native_lines}; results go to
+// BUILD_DIR holds oru and bench/{oru_bench,native_lines,libgl_call_counter.so}; results go to
 // BUILD_DIR/bench/results.csv, the heap profiles' differences next to it.
 #include <fcntl.h>
 #include <poll.h>
@@ -146,6 +147,7 @@ struct Row {
   std::string comparison;  // as printed: "0.98x" or "+12.3"
   double comparisonValue = NAN;
   std::string target, met;
+  double peer = NAN;  // the LOVE program, for the drawing rows
 };
 
 std::string number(double value, int decimals) {
@@ -164,11 +166,12 @@ std::string signedNumber(double value, int decimals) {
 // Prints the rows as an aligned text table.
 void printTable(const std::vector<Row>& rows, const std::vector<int>& decimals) {
   std::vector<std::vector<std::string>> cells = {
-      {"measure", "unit", "oru (script)", "plain C++", "comparison", "target", "met"}};
+      {"measure", "unit", "oru (script)", "plain C++", "LOVE 11", "comparison", "target", "met"}};
   for (size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
     cells.push_back({row.measure, row.unit, number(row.oru, decimals[i]),
-                     number(row.cpp, decimals[i]), row.comparison, row.target, row.met});
+                     number(row.cpp, decimals[i]), number(row.peer, decimals[i]), row.comparison,
+                     row.target, row.met});
   }
   std::vector<size_t> widths(cells[0].size(), 0);
   for (const auto& line : cells)
@@ -177,7 +180,7 @@ void printTable(const std::vector<Row>& rows, const std::vector<int>& decimals) 
     std::string text;
     for (size_t c = 0; c < cells[r].size(); ++c) {
       const std::string& cell = cells[r][c];
-      bool right = c >= 2 && c <= 4;  // numbers align right
+      bool right = c >= 2 && c <= 5;  // numbers align right
       std::string pad(widths[c] - cell.size(), ' ');
       text += right ? pad + cell : cell + pad;
       if (c + 1 < cells[r].size()) text += "  ";
@@ -201,11 +204,11 @@ std::string csvCell(const std::string& text) {
 
 bool writeCsv(const std::string& path, const std::vector<Row>& rows) {
   std::ofstream out(path);
-  out << "measure,unit,oru,cpp,comparison,target,met\n";
+  out << "measure,unit,oru,cpp,love,comparison,target,met\n";
   for (const Row& row : rows) {
     out << csvCell(row.measure) << ',' << csvCell(row.unit) << ',' << number(row.oru, 6) << ','
-        << number(row.cpp, 6) << ',' << number(row.comparisonValue, 6) << ',' << csvCell(row.target)
-        << ',' << csvCell(row.met) << '\n';
+        << number(row.cpp, 6) << ',' << number(row.peer, 6) << ',' << number(row.comparisonValue, 6)
+        << ',' << csvCell(row.target) << ',' << csvCell(row.met) << '\n';
   }
   return static_cast<bool>(out);
 }
@@ -217,7 +220,14 @@ struct Options {
   double seconds = 1.5;
   int repeats = 7;
   int startupRuns = 15;
-  std::string only;  // one part alone: lines, startup, memory, heap or calls
+  std::string only;  // one part alone: lines, glcalls, startup, memory, heap or calls
+};
+
+// What each frame of the drawing workload holds.
+enum class Shape {
+  lines,            // N lines
+  linesWithPoints,  // N lines and a point at each line's end
+  points,           // the N points alone
 };
 
 class Bench {
@@ -227,6 +237,7 @@ class Bench {
         oru(options.buildDir + "/oru"),
         oruBench(options.buildDir + "/bench/oru_bench"),
         nativeLines(options.buildDir + "/bench/native_lines"),
+        glCounter(options.buildDir + "/bench/libgl_call_counter.so"),
         outDir(options.buildDir + "/bench") {}
 
   int runAll();
@@ -240,12 +251,17 @@ class Bench {
     std::string table;  // the line table's hash
   };
 
-  std::string linesScript(int count, long frames, bool points);
-  std::vector<std::string> scriptCommand(int count, long frames, bool points);
-  std::vector<std::string> nativeCommand(int count, long frames, bool points);
+  std::string linesScript(int count, long frames, Shape shape);
+  std::vector<std::string> scriptCommand(int count, long frames, Shape shape);
+  std::vector<std::string> nativeCommand(int count, long frames, Shape shape);
+  std::vector<std::string> peerCommand(int count, long frames, Shape shape);
   Frames timeFrames(const std::vector<std::string>& command);
   void note(const std::string& what, const Run& run);
-  void benchLines(int count);
+  bool preparePeer();
+  void benchDrawing(int count, Shape shape);
+  double glCallsPerStroke(const std::vector<std::string>& twoFrames,
+                          const std::vector<std::string>& sevenFrames, int strokes);
+  void benchGlCalls();
   void benchStartup();
   void benchDemoMemory();
   void benchHeap();
@@ -256,7 +272,8 @@ class Bench {
   }
 
   Options options;
-  std::string oru, oruBench, nativeLines, outDir;
+  std::string oru, oruBench, nativeLines, glCounter, outDir;
+  bool peerReady = false;  // LOVE is installed and has the glow texture
   std::vector<Row> rows;
   std::vector<int> decimals;
   std::vector<std::string> problems;
@@ -264,23 +281,48 @@ class Bench {
 };
 
 // Writes the small script that sets the workload's parameters and runs bench/lines.js.
-std::string Bench::linesScript(int count, long frames, bool points) {
+std::string Bench::linesScript(int count, long frames, Shape shape) {
+  const bool points = shape == Shape::linesWithPoints, pointsOnly = shape == Shape::points;
   std::string path = outDir + "/lines-" + std::to_string(count) + "-" + std::to_string(frames) +
-                     (points ? "-points" : "") + ".js";
+                     (points ? "-points" : "") + (pointsOnly ? "-points-only" : "") + ".js";
   std::ofstream out(path);
   out << "var N = " << count << ", FRAMES = " << frames
-      << ", POINTS = " << (points ? "true" : "false") << ";\nrunScript(\"bench/lines.js\");\n";
+      << ", POINTS = " << (points ? "true" : "false")
+      << ", POINTS_ONLY = " << (pointsOnly ? "true" : "false")
+      << ";\nrunScript(\"bench/lines.js\");\n";
   return path;
 }
 
-std::vector<std::string> Bench::scriptCommand(int count, long frames, bool points) {
-  return {oruBench, linesScript(count, frames, points)};
+std::vector<std::string> Bench::scriptCommand(int count, long frames, Shape shape) {
+  return {oruBench, linesScript(count, frames, shape)};
 }
 
-std::vector<std::string> Bench::nativeCommand(int count, long frames, bool points) {
+std::vector<std::string> Bench::nativeCommand(int count, long frames, Shape shape) {
   std::vector<std::string> command = {nativeLines, std::to_string(count), std::to_string(frames)};
-  if (points) command.push_back("points");
+  if (shape == Shape::linesWithPoints) command.push_back("points");
+  if (shape == Shape::points) command.push_back("points-only");
   return command;
+}
+
+std::vector<std::string> Bench::peerCommand(int count, long frames, Shape shape) {
+  return {"love",
+          "bench/love",
+          outDir + "/glow.raw",
+          std::to_string(count),
+          std::to_string(frames),
+          shape == Shape::points ? "points" : "lines"};
+}
+
+// Whether LOVE can run, with the glow texture written where its program reads it.
+bool Bench::preparePeer() {
+  Run version = runProcess({"love", "--version"});
+  if (!version.exitedCleanly()) {
+    problems.push_back("LOVE is not installed: its column is left out");
+    return false;
+  }
+  Run glow = runProcess({nativeLines, "--write-glow", outDir + "/glow.raw"});
+  if (!glow.exitedCleanly()) return note("native_lines --write-glow", glow), false;
+  return true;
 }
 
 void Bench::note(const std::string& what, const Run& run) {
@@ -309,33 +351,45 @@ Bench::Frames Bench::timeFrames(const std::vector<std::string>& command) {
   return result;
 }
 
-// N lines per frame: frames timed from the end of the first frame to the end
-// of the last, script and C++ runs alternating, their order swapped each round.
-void Bench::benchLines(int count) {
-  Frames probe = timeFrames(nativeCommand(count, std::max(5, 20000 / count + 2), false));
+// N lines (or points) per frame: frames timed from the end of the first frame
+// to the end of the last; the script, the C++ and the LOVE runs take turns,
+// the order rotating each round.
+void Bench::benchDrawing(int count, Shape shape) {
+  Frames probe = timeFrames(nativeCommand(count, std::max(5, 20000 / count + 2), shape));
   if (!probe.ok) return;
   long frames = std::lround(options.seconds * 1000 / probe.msPerFrame) + 1;
   frames = std::clamp(frames, 10L, 1000000L);
-  std::printf("    %d lines per frame: %ld frames a run, %d runs each\n", count, frames,
-              options.repeats);
+  const bool points = shape == Shape::points;
+  const bool withPeer = peerReady && count >= 1000;
+  const std::string label = std::to_string(count) + (points ? " points" : " lines") + " per frame";
+  std::printf("    %s: %ld frames a run, %d runs each\n", label.c_str(), frames, options.repeats);
   std::fflush(stdout);
 
-  std::vector<double> scriptMs, nativeMs, scriptPeak, nativePeak;
+  std::vector<double> scriptMs, nativeMs, peerMs, scriptPeak, nativePeak;
   for (int round = 0; round < options.repeats; ++round) {
-    Frames script, native;
-    if (round % 2 == 0) {
-      script = timeFrames(scriptCommand(count, frames, false));
-      native = timeFrames(nativeCommand(count, frames, false));
-    } else {
-      native = timeFrames(nativeCommand(count, frames, false));
-      script = timeFrames(scriptCommand(count, frames, false));
+    Frames script, native, peer;
+    for (int turn = 0; turn < 3; ++turn) {
+      switch ((round + turn) % 3) {
+        case 0:
+          script = timeFrames(scriptCommand(count, frames, shape));
+          break;
+        case 1:
+          native = timeFrames(nativeCommand(count, frames, shape));
+          break;
+        default:
+          if (withPeer) peer = timeFrames(peerCommand(count, frames, shape));
+      }
     }
     if (!script.ok || !native.ok) continue;
     if (script.table != native.table)
       problems.push_back("the script and the C++ program built different line tables (" +
                          script.table + " against " + native.table + ")");
+    if (peer.ok && peer.table != native.table)
+      problems.push_back("the LOVE program built a different line table (" + peer.table +
+                         " against " + native.table + ")");
     scriptMs.push_back(script.msPerFrame);
     nativeMs.push_back(native.msPerFrame);
+    if (peer.ok) peerMs.push_back(peer.msPerFrame);
     scriptPeak.push_back(script.peakMiB);
     nativePeak.push_back(native.peakMiB);
   }
@@ -345,15 +399,24 @@ void Bench::benchLines(int count) {
   // fastest run is the best estimate of what it can do.
   const double scriptBest = *std::min_element(scriptMs.begin(), scriptMs.end());
   const double nativeBest = *std::min_element(nativeMs.begin(), nativeMs.end());
+  const double peerBest = peerMs.empty() ? NAN : *std::min_element(peerMs.begin(), peerMs.end());
   const double ratio = nativeBest / scriptBest;
   const bool targeted = count >= 1000;
-  const std::string label = std::to_string(count) + " lines per frame";
-  add({"drawing, " + label, "lines/s", count * 1000 / scriptBest, count * 1000 / nativeBest,
+  const std::string unit = points ? "points/s" : "lines/s";
+  add({"drawing, " + label, unit, count * 1000 / scriptBest, count * 1000 / nativeBest,
        number(ratio, 3) + "x", ratio, targeted ? ">= 0.95x" : "",
-       targeted ? (ratio >= 0.95 ? "yes" : "NO") : ""},
+       targeted ? (ratio >= 0.95 ? "yes" : "NO") : "", count * 1000 / peerBest},
       0);
-  add({"frame time, " + label, "ms/frame", scriptBest, nativeBest, "", NAN, "", ""}, 3);
-  if (count == 10000) {
+  if (!std::isnan(peerBest)) {
+    const double overPeer = peerBest / scriptBest;
+    const bool peerTargeted = count >= 10000;
+    add({"  oru against LOVE's sprite batch, " + label, unit, count * 1000 / scriptBest, NAN,
+         number(overPeer, 3) + "x", overPeer, peerTargeted ? ">= 1.1x" : "",
+         peerTargeted ? (overPeer >= 1.1 ? "yes" : "NO") : "", count * 1000 / peerBest},
+        0);
+  }
+  add({"frame time, " + label, "ms/frame", scriptBest, nativeBest, "", NAN, "", "", peerBest}, 3);
+  if (count == 10000 && shape == Shape::lines) {
     peak10000Oru = median(scriptPeak);
     peak10000Cpp = median(nativePeak);
   }
@@ -363,8 +426,8 @@ void Bench::benchLines(int count) {
 // runs alternate, and the difference is the median of the differences
 // between neighbouring runs, so that a slow spell of the machine hits both.
 void Bench::benchStartup() {
-  std::vector<std::string> script = scriptCommand(100, 1, false);
-  std::vector<std::string> native = nativeCommand(100, 1, false);
+  std::vector<std::string> script = scriptCommand(100, 1, Shape::lines);
+  std::vector<std::string> native = nativeCommand(100, 1, Shape::lines);
   auto measure = [&](const std::vector<std::string>& command) -> double {
     Run run = runProcess(command);
     std::string stamp = field(run.output, "bench: first-frame ");
@@ -478,7 +541,7 @@ HeapCalls heapCallsByCaller(const std::string& listing, const std::string& sourc
            line.compare(indent + 3, sourceRoot.size(), sourceRoot) == 0;
   };
   auto isStrokeFunction = [&] {
-    for (const char* name : {"drawLine", "drawPoint", "submitPoint", "NativeAdapter"})
+    for (const char* name : {"drawLine", "drawPoint", "queuePoint", "queueQuads", "NativeAdapter"})
       if (function.find(name) != std::string::npos) return true;
     return false;
   };
@@ -569,7 +632,8 @@ void Bench::benchHeap() {
   };
   auto perFrame = [&](const std::string& name, bool script, HeapCalls& result) {
     auto command = [&](long frames) {
-      return script ? scriptCommand(count, frames, true) : nativeCommand(count, frames, true);
+      return script ? scriptCommand(count, frames, Shape::linesWithPoints)
+                    : nativeCommand(count, frames, Shape::linesWithPoints);
     };
     std::string shortFile = trace(command(shortRun), name, shortRun);
     std::string longFile = trace(command(longRun), name, longRun);
@@ -621,6 +685,43 @@ void Bench::benchHeap() {
       2);
 }
 
+// The OpenGL calls of one run, counted by the preloaded counter; -1 when it failed.
+double countGlCalls(const std::string& counter, const std::vector<std::string>& command) {
+  std::vector<std::string> counted = {"env", "LD_PRELOAD=" + counter};
+  counted.insert(counted.end(), command.begin(), command.end());
+  Run run = runProcess(counted);
+  std::string total = field(run.output, "glcalls ");
+  return run.exitedCleanly() && !total.empty() ? std::strtod(total.c_str(), nullptr) : -1;
+}
+
+// OpenGL calls per stroke: the calls of a 7-frame run less those of a 2-frame
+// run, over the strokes of the 5 extra frames, so that opening the window and
+// the first frame are left out.
+double Bench::glCallsPerStroke(const std::vector<std::string>& twoFrames,
+                               const std::vector<std::string>& sevenFrames, int strokes) {
+  double shorter = countGlCalls(glCounter, twoFrames);
+  double longer = countGlCalls(glCounter, sevenFrames);
+  if (shorter < 0 || longer < 0) {
+    problems.push_back("counting the OpenGL calls of " + sevenFrames[0] + " failed");
+    return NAN;
+  }
+  return (longer - shorter) / (5.0 * strokes);
+}
+
+void Bench::benchGlCalls() {
+  const int count = 10000;
+  for (Shape shape : {Shape::lines, Shape::points}) {
+    double script =
+        glCallsPerStroke(scriptCommand(count, 2, shape), scriptCommand(count, 7, shape), count);
+    double native =
+        glCallsPerStroke(nativeCommand(count, 2, shape), nativeCommand(count, 7, shape), count);
+    const std::string what = shape == Shape::points ? "points" : "lines";
+    add({"OpenGL calls per stroke, 10000 " + what + " per frame", "calls/stroke", script, native,
+         "", NAN, "< 1", script < 1 ? "yes" : "NO"},
+        3);
+  }
+}
+
 // One call from script into a native: setColor against an empty script
 // function and an empty loop, in oru_bench with no window.
 void Bench::benchCalls() {
@@ -660,8 +761,12 @@ int Bench::runAll() {
     std::fflush(stdout);
     return true;
   };
-  if (part("lines", "drawing"))
-    for (int count : {100, 1000, 10000}) benchLines(count);
+  if (part("lines", "drawing")) {
+    peerReady = preparePeer();
+    for (int count : {100, 1000, 10000}) benchDrawing(count, Shape::lines);
+    benchDrawing(10000, Shape::points);
+  }
+  if (part("glcalls", "OpenGL calls (counted with " + glCounter + ")")) benchGlCalls();
   if (part("startup", "start-up, " + std::to_string(options.startupRuns) + " runs each"))
     benchStartup();
   if (part("memory", "peak memory of the demo")) benchDemoMemory();
@@ -672,7 +777,9 @@ int Bench::runAll() {
   printTable(rows, decimals);
   std::printf(
       "\nDrawing: frames timed from the end of the first flip to the end of the last; each side's\n"
-      "fastest run (runs alternate, back to back); the ratio is script lines/s over C++ lines/s.\n"
+      "fastest run (runs alternate, back to back); the ratio is script lines/s over C++ lines/s,\n"
+      "or over LOVE's lines/s on the rows that name it. LOVE 11 (bench/love) draws the same\n"
+      "seeded strokes as the same three textured quads each, through one sprite batch a frame.\n"
       "Start-up: process start to the end of the first flip of one frame of 100 lines; its\n"
       "difference is the median of the differences of runs made back to back.\n"
       "Demo memory: the shipped build/oru running main.js, against the C++ program replaying the\n"
@@ -712,7 +819,7 @@ int main(int argc, char* argv[]) {
   if (options.buildDir.empty()) {
     std::fprintf(stderr,
                  "usage: bench_driver BUILD_DIR [--seconds S] [--repeats R] [--startup-runs K]\n"
-                 "  [--only lines|startup|memory|heap|calls]\n");
+                 "  [--only lines|glcalls|startup|memory|heap|calls]\n");
     return 2;
   }
   return Bench(options).runAll();

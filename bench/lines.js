@@ -1,7 +1,8 @@
 // The benchmark's drawing workload: N glow lines per frame for FRAMES frames
 // (0: until the window is closed), each frame cleared and flipped; with
-// POINTS, a point at each line's end as well. The runner defines N, FRAMES and
-// POINTS, then runs this file. bench/line_table.cpp builds the same lines.
+// POINTS, a point at each line's end as well; with POINTS_ONLY, those points
+// alone. The runner defines N, FRAMES, POINTS and POINTS_ONLY, then runs this
+// file. bench/line_table.cpp builds the same lines.
 
 function mulberry32(seed) {
   return function () {
@@ -44,7 +45,9 @@ for (var frame = 0; FRAMES === 0 || frame < FRAMES; ++frame) {
   clear();
   setColor(0.2, 0.5, 1);
   var end = 4 * N;
-  if (POINTS) {
+  if (POINTS_ONLY) {
+    for (var k = 0; k < end; k += 4) drawPoint(lines[k + 2], lines[k + 3]);
+  } else if (POINTS) {
     for (var i = 0; i < end; i += 4) {
       drawLine(lines[i], lines[i + 1], lines[i + 2], lines[i + 3]);
       drawPoint(lines[i + 2], lines[i + 3]);

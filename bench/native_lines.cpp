@@ -2,10 +2,13 @@
 // as bench/lines.js, drawn by calling the engine's natives directly, so it
 // makes exactly the OpenGL calls oru makes for the script, minus the script.
 //
-// Usage: native_lines N FRAMES [points]. FRAMES 0 draws until the window is
-// closed (or the process gets SIGTERM); "points" adds a point at each line's end.
+// Usage: native_lines N FRAMES [points|points-only]. FRAMES 0 draws until the
+// window is closed (or the process gets SIGTERM); "points" adds a point at each
+// line's end, "points-only" draws those points alone.
 //   or: native_lines --replay FILE: makes the drawing calls recorded from a
 // script (oru_bench --record) over and over until the window is closed.
+//   or: native_lines --write-glow FILE: writes the glow texture's 128 * 128
+// luminance bytes, for the LOVE program that draws the same strokes.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +18,7 @@
 #include "engine_state.h"
 #include "frame.h"
 #include "frame_clock.h"
+#include "glow_texture.h"
 #include "line_table.h"
 #include "strokes.h"
 
@@ -75,17 +79,31 @@ int replay(const char* path) {
   return 1;
 }
 
+// Writes the glow texture's levels, row 0 first.
+int writeGlow(const char* path) {
+  const std::vector<unsigned char> texels = makeGlowTexture();
+  std::FILE* file = std::fopen(path, "wb");
+  bool written = file && std::fwrite(texels.data(), 1, texels.size(), file) == texels.size();
+  if (file) written = std::fclose(file) == 0 && written;
+  if (!written) std::fprintf(stderr, "native_lines: cannot write %s\n", path);
+  return written ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) return replay(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "--write-glow") == 0) return writeGlow(argv[2]);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: native_lines N FRAMES [points] | --replay FILE\n");
+    std::fprintf(stderr,
+                 "usage: native_lines N FRAMES [points|points-only] | --replay FILE"
+                 " | --write-glow FILE\n");
     return 2;
   }
   const int count = std::atoi(argv[1]);
   const long frames = std::atol(argv[2]);
   const bool points = argc > 3 && std::strcmp(argv[3], "points") == 0;
+  const bool pointsOnly = argc > 3 && std::strcmp(argv[3], "points-only") == 0;
 
   startClock();
   const std::vector<float> lines = makeLineTable(count);
@@ -98,7 +116,9 @@ int main(int argc, char* argv[]) {
     setColor(0.2f, 0.5f, 1);
     const float* line = lines.data();
     const float* end = line + lines.size();
-    if (points) {
+    if (pointsOnly) {
+      for (; line != end; line += 4) drawPoint(line[2], line[3]);
+    } else if (points) {
       for (; line != end; line += 4) {
         drawLine(line[0], line[1], line[2], line[3]);
         drawPoint(line[2], line[3]);

@@ -9,6 +9,7 @@
 
 #include "engine_state.h"
 #include "glow_texture.h"
+#include "stroke_batch.h"
 #include "terminal_interrupt.h"
 
 namespace {
@@ -67,6 +68,8 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   static bool quitsAtExit = false;
   if (!quitsAtExit) quitsAtExit = std::atexit(SDL_Quit) == 0;
 
+  // Strokes queued for the window as it was go to it before it changes.
+  drawPendingStrokes();
   hasDrawingContext = false;
   Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF;
   if (fullscreen) flags |= SDL_FULLSCREEN;

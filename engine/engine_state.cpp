@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "stroke_batch.h"
+
 float halfLineWidth = 4.0f;
 Color currentColor = {1.0f, 1.0f, 1.0f};
 std::array<unsigned char, keySymbolCount> keyStates = {};
@@ -20,6 +22,7 @@ float getBlue() { return currentColor.blue; }
 
 void setCoordSystem(float left, float right, float top, float bottom) {
   if (!hasDrawingContext) return;
+  drawPendingStrokes();
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   // An empty range is rejected by the library, which leaves the identity.
@@ -28,5 +31,7 @@ void setCoordSystem(float left, float right, float top, float bottom) {
 }
 
 void clear() {
-  if (hasDrawingContext) glClear(GL_COLOR_BUFFER_BIT);
+  if (!hasDrawingContext) return;
+  drawPendingStrokes();
+  glClear(GL_COLOR_BUFFER_BIT);
 }

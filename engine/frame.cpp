@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine_state.h"
+#include "stroke_batch.h"
 
 // How long flip sleeps, in milliseconds, to give time back to the system. The
 // benchmark build sets it to 0 so that frame times measure drawing alone.
@@ -64,7 +65,10 @@ void flip() {
       }
     }
   }
-  if (hasDrawingContext) SDL_GL_SwapBuffers();
+  if (hasDrawingContext) {
+    drawPendingStrokesForShowing();
+    SDL_GL_SwapBuffers();
+  }
   if (hooks.frameEnded) hooks.frameEnded();
   if constexpr (frameDelayMs > 0) SDL_Delay(frameDelayMs);
 }

@@ -1,36 +1,47 @@
 #include "strokes.h"
 
-#include <GL/gl.h>
-
 #include <array>
+#include <cmath>
 #include <cstddef>
 
 #include "engine_state.h"
+#include "stroke_batch.h"
 #include "stroke_geometry.h"
 
 namespace {
 
-// Sends quads of corners, each at z = 0 with its texture coordinates.
+// Queues quads of corners placed by turning them (cosine c, sine s) and then
+// moving them to (x, y), in the current colour. The arithmetic is what the
+// library's own translate and rotate would do with these corners.
 template <std::size_t N>
-void submitQuads(const std::array<QuadCorner, N>& corners) {
-  glBegin(GL_QUADS);
-  for (const QuadCorner& corner : corners) {
-    glTexCoord2f(corner.s, corner.t);
-    glVertex3f(corner.x, corner.y, 0);
+void queueQuads(const std::array<QuadCorner, N>& quad, float x, float y, float c, float s) {
+  StrokeVertex* out = queueStrokeCorners(static_cast<int>(N));
+  const Color colour = currentColor;
+  for (const QuadCorner& corner : quad) {
+    *out++ = {x + (c * corner.x - s * corner.y),
+              y + (s * corner.x + c * corner.y),
+              corner.s,
+              corner.t,
+              colour.red,
+              colour.green,
+              colour.blue};
   }
-  glEnd();
 }
 
-void submitPoint(float x, float y) {
-  glLoadIdentity();
-  glTranslatef(x, y, 0);
-  submitQuads(pointQuad(halfLineWidth));
+void queuePoint(float x, float y) {
+  const std::array<QuadCorner, 4> quad = pointQuad(halfLineWidth);
+  StrokeVertex* out = queueStrokeCorners(4);
+  const Color colour = currentColor;
+  for (const QuadCorner& corner : quad) {
+    *out++ = {x + corner.x, y + corner.y, corner.s,   corner.t,
+              colour.red,   colour.green, colour.blue};
+  }
 }
 
 }  // namespace
 
 void drawPoint(float x, float y) {
-  if (hasDrawingContext) submitPoint(x, y);
+  if (hasDrawingContext) queuePoint(x, y);
 }
 
 void drawLine(float x1, float y1, float x2, float y2) {
@@ -40,13 +51,15 @@ void drawLine(float x1, float y1, float x2, float y2) {
     case LinePlacement::Nothing:
       return;
     case LinePlacement::Spot:
-      submitPoint(x1, y1);
+      queuePoint(x1, y1);
       return;
-    case LinePlacement::Band:
-      glLoadIdentity();
-      glTranslatef(x1, y1, 0);
-      glRotatef(line.angle, 0, 0, 1);
-      submitQuads(lineQuads(line.length, halfLineWidth));
+    case LinePlacement::Band: {
+      // The rotation's sine and cosine as the library works them out from degrees.
+      const double radians = line.angle * 3.14159265358979323846 / 180.0;
+      const float c = static_cast<float>(std::cos(radians));
+      const float s = static_cast<float>(std::sin(radians));
+      queueQuads(lineQuads(line.length, halfLineWidth), x1, y1, c, s);
       return;
+    }
   }
 }

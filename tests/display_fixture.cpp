@@ -8,6 +8,7 @@
 #include "frame.h"
 #include "script_context.h"
 #include "script_host.h"
+#include "stroke_batch.h"
 
 std::vector<int> Frame::litBox(int threshold, int channel) const {
   std::vector<int> box = {width, height, -1, -1};
@@ -58,6 +59,8 @@ Frame DisplayTest::readFrame(int width, int height) const {
   frame.width = width;
   frame.height = height;
   std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
+  // What the frame would show: the strokes still queued included.
+  drawPendingStrokes();
   glReadBuffer(GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -83,13 +84,14 @@ ProgramResult RunningProgram::finish(double seconds) {
   ProgramResult result;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   int status = 0;
+  rusage usage{};
   for (bool reaped = false; !reaped;) {
     drain(20);
-    if (waitpid(child, &status, WNOHANG) == child) {
+    if (wait4(child, &status, WNOHANG, &usage) == child) {
       reaped = true;
     } else if (std::chrono::steady_clock::now() >= deadline) {
       kill(child, SIGKILL);
-      waitpid(child, &status, 0);
+      wait4(child, &status, 0, &usage);
       reaped = true;
       result.timedOut = true;
     }
@@ -104,6 +106,7 @@ ProgramResult RunningProgram::finish(double seconds) {
   result.errors = err;
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  result.peakKiB = usage.ru_maxrss;
   return result;
 }
 

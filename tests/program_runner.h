@@ -26,6 +26,7 @@ struct ProgramResult {
   int exitStatus = -1;    // exit status, or -1 when ended by a signal
   int signal = 0;         // the signal that ended it, or 0
   bool timedOut = false;  // killed because it ran too long
+  long peakKiB = 0;       // its peak resident memory (ru_maxrss), in KiB
 };
 
 // The built oru, started in a directory with arguments, its output captured.
