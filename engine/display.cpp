@@ -9,7 +9,6 @@
 
 #include "engine_state.h"
 #include "glow_texture.h"
-#include "terminal_interrupt.h"
 
 namespace {
 
@@ -63,7 +62,6 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
     std::cout << "Failed to initialize SDL." << std::endl;
     return false;
   }
-  watchTerminalInterrupts();
   static bool quitsAtExit = false;
   if (!quitsAtExit) quitsAtExit = std::atexit(SDL_Quit) == 0;
 
