@@ -121,6 +121,8 @@ class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer
  public:
   explicit JobEnvironment(ScriptContext& owner) : owner(owner) {}
   void invoke(JS::HandleObject, Closure& closure) override {
+    // Jobs still queued when the script is stopped never run.
+    if (scriptStopRequested()) return;
     if (!closure(owner.context)) owner.reportPendingException();
   }
 
