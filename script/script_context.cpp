@@ -65,9 +65,9 @@ ScriptContext* liveContext = nullptr;
 void reportWarning(JSContext* cx, JSErrorReport* report) {
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
   if (!owner || !owner->errorReporter() || !report) return;
-  // The engine warns that the stopped script was "terminated by timeout";
-  // the out-of-memory report that follows says why.
-  // So does a script stopped from outside, which is no error.
+  // The engine warns that a stopped script was "terminated by timeout": for
+  // a script stopped for memory the out-of-memory report that follows says
+  // why, and a script stopped by a quit is no error.
   if (owner->stoppedForMemoryUse() || scriptStopRequested()) return;
   // Warnings are printed through the same reporter as errors.
   owner->errorReporter()(report->message() ? report->message().c_str() : "",
