@@ -11,5 +11,5 @@ int main(int argc, char* argv[]) {
   if (!openScriptHost()) return 1;
   bool ok = runScript(startupScript);
   closeScriptHost();
-  return ok ? 0 : 1;
+  return programStatus(ok);
 }

@@ -3,22 +3,21 @@
 #include <iostream>
 
 #include "frame.h"
+#include "quit_signals.h"
 #include "script_context.h"
 #include "script_interface.h"
+#include "script_stop.h"
 
 namespace {
 
 // Promise jobs make progress once per frame, so async code works in a game loop.
 void runFrameJobs() { scriptContext->runPendingJobs(); }
 
-// Closing the window ends the process from inside a running script: the
-// script host is torn down first, since the engine library crashes at exit
-// when it was never shut down.
-void destroyHostOnQuit() { destroyScriptContext(scriptContext); }
-
 }  // namespace
 
 bool openScriptHost() {
+  // Before SDL starts, so that it leaves these handlers in place.
+  watchQuitSignals(requestScriptStop);
   scriptContext = createScriptContext();
   if (!scriptContext) {
     std::cout << "Could not create JavaScript context." << std::endl;
@@ -26,11 +25,20 @@ bool openScriptHost() {
   }
   scriptContext->setErrorReporter(reportScriptError);
   for (const ScriptFunction& function : scriptInterface) scriptContext->defineFunction(function);
-  setFrameHooks({runFrameJobs, destroyHostOnQuit});
+  // Closing the window stops the script where it called flip; main then
+  // tears the host down once the engine has left the script.
+  setFrameHooks({runFrameJobs, requestScriptStop});
   return true;
 }
 
 void closeScriptHost() {
   setFrameHooks({nullptr, nullptr});
   destroyScriptContext(scriptContext);
+  scriptContext = nullptr;
+}
+
+int programStatus(bool scriptSucceeded) {
+  std::cout.flush();
+  if (int signal = stoppingSignal()) endBySignal(signal);
+  return scriptSucceeded || scriptStopRequested() ? 0 : 1;
 }

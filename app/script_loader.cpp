@@ -9,6 +9,7 @@
 #include <new>
 
 #include "script_context.h"
+#include "script_stop.h"
 
 namespace {
 
@@ -52,7 +53,8 @@ bool runScript(std::string fileName) {
 
   // A short read evaluates only the bytes actually read.
   bool ok = scriptContext->evaluate(text.get(), static_cast<uint32_t>(length), fileName.c_str(), 1);
-  if (!ok) failedToRun(fileName, "JS error");
+  // A stopped script is no error: it ends quietly through every caller.
+  if (!ok && !scriptStopRequested()) failedToRun(fileName, "JS error");
   return ok;
 }
 

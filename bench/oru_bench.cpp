@@ -124,5 +124,5 @@ int main(int argc, char* argv[]) {
   bool ok = runScript(startupScript);
   reportFrameClock();
   closeScriptHost();
-  return ok ? 0 : 1;
+  return programStatus(ok);
 }

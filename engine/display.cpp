@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdlib>
 #include <iostream>
@@ -10,7 +11,6 @@
 #include "engine_state.h"
 #include "glow_texture.h"
 #include "stroke_batch.h"
-#include "terminal_interrupt.h"
 
 namespace {
 
@@ -57,6 +57,26 @@ void setUpDrawingState(int32_t width, int32_t height) {
   setLineWidth(8);
 }
 
+// Gives the window its icon title as well. SDL 1.2 over SDL2 (sdl12-compat)
+// sets only the window title, so the icon title is set on the X11 window
+// directly; with the classic SDL 1.2 this sets it again to the same value.
+void setIconTitle(const char* title) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11) return;
+  Display* display = info.info.x11.display;
+  Window window = info.info.x11.wmwindow ? info.info.x11.wmwindow : info.info.x11.window;
+  if (!display || !window) return;
+  if (info.info.x11.lock_func) info.info.x11.lock_func();
+  XSetIconName(display, window, title);
+  XFlush(display);
+  if (info.info.x11.unlock_func) info.info.x11.unlock_func();
+#else
+  (void)title;
+#endif
+}
+
 }  // namespace
 
 bool initORU(int32_t width, int32_t height, bool fullscreen) {
@@ -64,7 +84,6 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
     std::cout << "Failed to initialize SDL." << std::endl;
     return false;
   }
-  watchTerminalInterrupts();
   static bool quitsAtExit = false;
   if (!quitsAtExit) quitsAtExit = std::atexit(SDL_Quit) == 0;
 
@@ -79,6 +98,7 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   }
   hasDrawingContext = true;
   SDL_WM_SetCaption("ORU", "ORU");
+  setIconTitle("ORU");
   if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
 
   setUpDrawingState(width, height);

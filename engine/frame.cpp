@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine_state.h"
+#include "quit_signals.h"
 #include "stroke_batch.h"
 
 // How long flip sleeps, in milliseconds, to give time back to the system. The
@@ -27,10 +28,12 @@ void setKey(int symbol, unsigned char state) {
 
 bool keyHeld(int symbol) { return keyStates[symbol] == 1; }
 
-// Ends the process with status 0 through the normal exit path.
-[[noreturn]] void quit() {
-  if (hooks.quitting) hooks.quitting();
-  std::exit(0);
+// The quit: the host, if there is one, ends the script that called flip
+// (flip returns to it at once); without one the process ends with status 0
+// through the normal exit path.
+void quit() {
+  if (!hooks.quitting) std::exit(0);
+  hooks.quitting();
 }
 
 }  // namespace
@@ -48,6 +51,7 @@ void startClock() {
 }
 
 void flip() {
+  if (quitSignalled()) return quit();
   if (SDL_WasInit(SDL_INIT_VIDEO)) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
@@ -59,7 +63,7 @@ void flip() {
           setKey(event.key.keysym.sym, 0);
           break;
         case SDL_QUIT:
-          quit();
+          return quit();
         default:
           break;
       }

@@ -5,7 +5,7 @@
 // What the host does at frame ends and when the window is closed.
 struct FrameHooks {
   void (*frameEnded)();  // once per flip, after the frame is shown (may be null)
-  void (*quitting)();    // right before flip ends the process on a quit event (may be null)
+  void (*quitting)();    // on a quit, ends the script; flip then returns at once (may be null)
 };
 
 // Installs the host's hooks.
@@ -15,7 +15,9 @@ FrameHooks frameHooks();
 // Starts SDL's millisecond clock (once), so getTime counts from program start.
 void startClock();
 
-// Takes every pending event, shows the frame and sleeps 5 ms; a quit event ends the process.
+// Takes every pending event, shows the frame and sleeps 5 ms; a quit (the
+// window closed, or a quit signal) ends the script, or the process when no
+// host ends the script.
 void flip();
 // Whether cursor left was held at the last flip.
 bool leftDown();

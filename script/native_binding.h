@@ -9,6 +9,7 @@
 #include <js/CallArgs.h>
 #include <jsapi.h>
 
+#include "script_stop.h"
 #include "value_conversion.h"
 
 // One script-callable function: its script name, the engine callback that
@@ -54,7 +55,8 @@ inline void toScript(JS::MutableHandleValue result, double value) {
 // each script function dispatches to exactly its own native. The adapter
 // converts the arguments in order (missing ones as undefined, extra ones
 // ignored), calls the native, stores its result (null when it has none) and
-// always reports success to the engine.
+// reports success to the engine, unless the script has been stopped: then it
+// reports failure with no exception, which ends the script uncatchably.
 template <auto Native, typename Signature = decltype(Native)>
 struct NativeAdapter;
 
@@ -66,7 +68,7 @@ struct NativeAdapter<Native, Result (*)(Params...)> {
   static bool call(JSContext* context, unsigned argc, JS::Value* vp) {
     JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
     callNative(context, args, std::index_sequence_for<Params...>{});
-    return true;
+    return !scriptStopRequested();
   }
 
  private:

@@ -22,9 +22,11 @@
 #include <jsapi.h>
 #include <jsfriendapi.h>
 
+#include "engine_generation.h"
 #include "memory_watch.h"
 #include "native_binding.h"
 #include "script_runtime.h"
+#include "script_stop.h"
 #include "self_hosted_cache.h"
 #include "text_encoding.h"
 
@@ -63,12 +65,13 @@ ScriptContext* liveContext = nullptr;
 void reportWarning(JSContext* cx, JSErrorReport* report) {
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
   if (!owner || !owner->errorReporter() || !report) return;
-  // The engine warns that the stopped script was "terminated by timeout";
-  // the out-of-memory report that follows says why.
-  if (owner->stoppedForMemoryUse()) return;
+  // The engine warns that a stopped script was "terminated by timeout": for
+  // a script stopped for memory the out-of-memory report that follows says
+  // why, and a script stopped by a quit is no error.
+  if (owner->stoppedForMemoryUse() || scriptStopRequested()) return;
   // Warnings are printed through the same reporter as errors.
-  owner->errorReporter()(report->message() ? report->message().c_str() : "", report->filename,
-                         report->lineno);
+  owner->errorReporter()(report->message() ? report->message().c_str() : "",
+                         reportFileName(*report), report->lineno);
 }
 
 // Hands one exception to the reporter, its message after prefix; true when it
@@ -89,7 +92,8 @@ bool reportException(JSContext* cx, ScriptErrorReporter reporter,
                    ? builder.toStringResult().c_str()
                    : "uncaught exception (it could not be described)";
     const JSErrorReport* report = builder.report();
-    reporter(message.c_str(), report ? report->filename : nullptr, report ? report->lineno : 0);
+    reporter(message.c_str(), report ? reportFileName(*report) : nullptr,
+             report ? report->lineno : 0);
   }
   // Building the report can itself fail (or throw from a toString); never leave it pending.
   JS_ClearPendingException(cx);
@@ -98,6 +102,7 @@ bool reportException(JSContext* cx, ScriptErrorReporter reporter,
 
 // The engine's interrupt callback: false stops the running script.
 bool checkMemory(JSContext* cx) {
+  if (scriptStopRequested()) return false;
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
   return !owner || owner->checkMemory();
 }
@@ -116,6 +121,8 @@ class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer
  public:
   explicit JobEnvironment(ScriptContext& owner) : owner(owner) {}
   void invoke(JS::HandleObject, Closure& closure) override {
+    // Jobs still queued when the script is stopped never run.
+    if (scriptStopRequested()) return;
     if (!closure(owner.context)) owner.reportPendingException();
   }
 
@@ -126,6 +133,7 @@ class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer
 ScriptContext::~ScriptContext() {
   memoryWatch.reset();
   if (context) {
+    setStoppableContext(nullptr);
     if (realmEntered) JS::LeaveRealm(context, previousRealm);
     realmEntered = false;
     unhandledRejections.reset();
@@ -157,6 +165,7 @@ bool ScriptContext::initialise() {
   unhandledRejections = std::make_unique<JS::PersistentRootedObjectVector>(context);
   JS::SetPromiseRejectionTrackerCallback(context, ::trackRejection, this);
   if (!JS_AddInterruptCallback(context, ::checkMemory)) return false;
+  setStoppableContext(context);
   memoryWatch = std::make_unique<MemoryWatch>(context, memoryLimitBytes);
 
   JS::RealmOptions options;
@@ -171,6 +180,7 @@ bool ScriptContext::initialise() {
 
 bool ScriptContext::evaluate(const char* text, uint32_t length, const char* fileName,
                              unsigned firstLine) {
+  if (scriptStopRequested()) return false;
   // Script files are bytes: each byte becomes the character with the same code.
   std::unique_ptr<char16_t[]> chars(new (std::nothrow) char16_t[length ? length : 1]);
   if (!chars) {
@@ -195,7 +205,7 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
   }
   --evaluationDepth;
   // Jobs run once the outermost script has finished, as in any JavaScript host.
-  if (evaluationDepth == 0) runPendingJobs();
+  if (evaluationDepth == 0 && !scriptStopRequested()) runPendingJobs();
   return ok;
 }
 
@@ -247,6 +257,7 @@ void ScriptContext::reportPendingException() {
 }
 
 void ScriptContext::runPendingJobs() {
+  if (scriptStopRequested()) return;
   js::RunJobs(context);
   reportUnhandledRejections();
 }

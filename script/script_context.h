@@ -20,10 +20,11 @@ using ScriptErrorReporter = void (*)(const char* message, const char* fileName, 
 //
 // The engine allows one context per thread, so while a ScriptContext lives,
 // createScriptContext refuses to make another and returns null without
-// calling the engine. Destroying the context is safe from inside a native
-// called by a running script (the quit path does that right before it ends
-// the process): it leaves the realm, destroys the engine context and drops
-// the runtime reference, which shuts the engine down.
+// calling the engine. Destroy it only when no script is running on it (the
+// engine forbids destroying a context under a running script; the quit path
+// stops the script first, see script_stop.h): destruction leaves the realm,
+// destroys the engine context and drops the runtime reference, which shuts
+// the engine down.
 class ScriptContext {
  public:
   virtual ~ScriptContext();

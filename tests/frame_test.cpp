@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -135,10 +136,11 @@ class QuitSignal : public testing::TestWithParam<int> {};
 
 TEST_P(QuitSignal, EndsTheLoopWithStatusZeroAndFlushedOutput) {
   ScriptDirectory directory;
-  // The text has no newline, so only the exit path's flush gets it out.
+  // The text has no newline, so only the exit path's flush gets it out. No
+  // script code runs after the quit, not even a finally block.
   directory.write("main.js",
                   "initORU(320, 240, false); print('looping');\n"
-                  "runScript('loop.js');\n"
+                  "try { runScript('loop.js'); } finally { print(' finally'); }\n"
                   "print('after the loop');");
   directory.write("loop.js",
                   "Promise.resolve().then(() => print(' job'));\n"
@@ -155,7 +157,7 @@ TEST_P(QuitSignal, EndsTheLoopWithStatusZeroAndFlushedOutput) {
   EXPECT_EQ(result.errors, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, QuitSignal, testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(Signals, QuitSignal, testing::Values(SIGTERM, SIGINT, SIGHUP));
 
 // Whether the process is still running (not ended and waiting to be reaped).
 bool stillRunning(pid_t pid) {
@@ -166,20 +168,36 @@ bool stillRunning(pid_t pid) {
   return end != std::string::npos && end + 2 < line.size() && line[end + 2] != 'Z';
 }
 
-TEST(Interrupt, ASecondOneEndsAScriptThatNeverFlips) {
-  ScriptDirectory directory;
-  directory.write("main.js", "initORU(320, 240, false);\nwhile (true) {}");
-  RunningProgram program(directory.path(), {});
-  ASSERT_FALSE(oruWindow().empty());
-  program.sendSignal(SIGINT);
-  usleep(500000);
-  // The first one is a quit event, waiting for a flip that never comes.
-  EXPECT_TRUE(stillRunning(program.pid()));
-  program.sendSignal(SIGINT);
-  ProgramResult result = program.finish(5);
-  EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.signal, SIGINT);
-  EXPECT_EQ(result.errors, "");
+TEST(QuitSignals, ASecondOneEndsAScriptThatNeverFlipsAndKeepsItsOutput) {
+  // With and without a window; the printed text has no newline, so it is
+  // still in the output buffer when the second signal comes.
+  const struct {
+    int signal;
+    const char* script;
+  } cases[] = {
+      {SIGINT, "initORU(320, 240, false); print('stuck');\nwhile (true) {}"},
+      {SIGTERM,
+       "initORU(320, 240, false); print('stuck');\ntry { while (true) {} } "
+       "finally { print(' finally'); }"},
+      {SIGHUP, "print('stuck');\nfunction spin() { for (;;) {} }\nspin();"},
+  };
+  for (const auto& run : cases) {
+    SCOPED_TRACE(strsignal(run.signal));
+    ScriptDirectory directory;
+    directory.write("main.js", run.script);
+    RunningProgram program(directory.path(), {});
+    usleep(800000);
+    program.sendSignal(run.signal);
+    usleep(500000);
+    // The first one is a quit, waiting for a flip that never comes.
+    EXPECT_TRUE(stillRunning(program.pid()));
+    program.sendSignal(run.signal);
+    ProgramResult result = program.finish(5);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.signal, run.signal);
+    EXPECT_EQ(result.output, "stuck");
+    EXPECT_EQ(result.errors, "");
+  }
 }
 
 TEST(Interrupt, TheFirstOneStillQuitsAtTheNextFlip) {

@@ -74,8 +74,17 @@ TEST(ErrorReports, UncaughtValuesThatAreNotErrors) {
 }
 
 TEST(ErrorReports, WarningsAreReportedButDoNotFail) {
-  expectRun(runScripts({{"main.js", "function f() { return\n 1 }\nprint('ran');"}}),
-            "Error on line 2 of main.js:\n\tunreachable code after return statement\nran", 0);
+  // The engine may warn when it compiles the script, when the function first
+  // runs, or both; every time the warning is in the two-line form.
+  ProgramResult result = runScripts(
+      {{"main.js", "print('start\\n');\nfunction f() { return\n 1 }\nf();\nprint('ran');"}});
+  const std::string warning =
+      "Error on line 3 of main.js:\n\tunreachable code after return statement\n";
+  ASSERT_NE(result.output.find(warning), std::string::npos) << result.output;
+  for (size_t at; (at = result.output.find(warning)) != std::string::npos;) {
+    result.output.erase(at, warning.size());
+  }
+  expectRun(result, "start\nran", 0);
 }
 
 TEST(Print, WritesTheStringConversionOfAnyValueWithNothingAdded) {

@@ -1,0 +1,60 @@
+#include "quit_signals.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+
+namespace {
+
+constexpr int quitSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Lock-free atomics: the handler may run on any of the process's threads.
+std::atomic<int> received{0};
+std::atomic<int> stopSignal{0};
+std::atomic<void (*)()> stopHook{nullptr};
+static_assert(std::atomic<int>::is_always_lock_free &&
+              std::atomic<void (*)()>::is_always_lock_free);
+
+void onQuitSignal(int signal) {
+  int count = ++received;
+  if (count == 1) return;
+  void (*stopScript)() = stopHook.load();
+  if (count == 2 && stopScript) {
+    stopSignal = signal;
+    stopScript();
+    return;
+  }
+  endBySignal(signal);
+}
+
+}  // namespace
+
+void watchQuitSignals(void (*stopScript)()) {
+  stopHook = stopScript;
+  for (int signal : quitSignals) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) != 0) continue;
+    if (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+bool quitSignalled() { return received > 0; }
+
+int stoppingSignal() { return stopSignal; }
+
+void endBySignal(int signal) {
+  std::signal(signal, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, signal);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  std::raise(signal);
+  // Only reached if the signal could not end the process.
+  _exit(128 + signal);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+// The calls that differ between the two SpiderMonkey generations oru builds
+// against: 102 (Debian 12) and 128 (Debian 13). Everything else in the script
+// host is written once against the interface both share.
+
+#include <js-config.h>
+#include <js/ErrorReport.h>
+
+#if MOZJS_MAJOR_VERSION != 102 && MOZJS_MAJOR_VERSION != 128
+#error "oru builds against SpiderMonkey 102 or 128"
+#endif
+
+// The file name of an error report, or null when it has none.
+inline const char* reportFileName(const JSErrorReport& report) {
+#if MOZJS_MAJOR_VERSION >= 128
+  return report.filename.c_str();
+#else
+  return report.filename;
+#endif
+}

@@ -1,0 +1,33 @@
+#include "script_stop.h"
+
+#include <atomic>
+#include <thread>
+
+#include <js/Interrupt.h>
+
+namespace {
+
+// Lock-free atomics only: requestScriptStop runs in signal handlers.
+std::atomic<bool> stopRequested{false};
+std::atomic<JSContext*> stoppable{nullptr};
+// How many requests are using `stoppable` right now.
+std::atomic<int> requestsInFlight{0};
+static_assert(std::atomic<JSContext*>::is_always_lock_free &&
+              std::atomic<int>::is_always_lock_free);
+
+}  // namespace
+
+void requestScriptStop() {
+  stopRequested = true;
+  ++requestsInFlight;
+  // This form of the request takes no lock, so it may interrupt the engine anywhere.
+  if (JSContext* context = stoppable.load()) JS_RequestInterruptCallbackCanWait(context);
+  --requestsInFlight;
+}
+
+bool scriptStopRequested() { return stopRequested.load(std::memory_order_relaxed); }
+
+void setStoppableContext(JSContext* context) {
+  stoppable = context;
+  while (requestsInFlight.load() != 0) std::this_thread::yield();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <js/TypeDecls.h>
+
+// Stopping the running script from outside it: when the window is closed, or
+// when the process is asked to quit by a signal.
+//
+// A stopped script ends the way an engine interrupt ends it: uncatchably, so
+// no catch or finally block and no Promise job runs after it, and every
+// evaluation on the way out returns false with no exception pending. Natives
+// see the request as soon as they return; a script that calls none sees it
+// at its next interrupt check (loop heads and function entries). The request
+// is never withdrawn: once made, no further script code runs in the process.
+
+// Asks that the running script stop; safe to call from a signal handler on any thread.
+void requestScriptStop();
+// Whether a stop has been requested.
+bool scriptStopRequested();
+// The engine context that a stop request interrupts, or null; waits until no
+// signal handler is still using the previous one, so that it can be destroyed.
+void setStoppableContext(JSContext* context);
