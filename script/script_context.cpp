@@ -185,8 +185,10 @@ bool ScriptContext::initialise() {
   if (!js::UseInternalJobQueues(context)) return false;
   if (!JS::InitSelfHostedCode(context, selfHostedCache())) return false;
   JS_SetNativeStackQuota(context, nativeStackQuota());
-  // After an out-of-memory failure the engine refuses every allocation until
-  // a collection runs; let its last-ditch collection run whenever needed.
+  // The engine's last-ditch collection (a full one, before it fails an
+  // allocation) at most once a minute, its own default: run at every failing
+  // allocation, a heap kept full spent seconds in them. After a failure the
+  // host collects by itself (releaseGarbage), so later scripts find the memory.
   JS_SetGCParameter(context, JSGC_MIN_LAST_DITCH_GC_PERIOD, 60);
   jobEnvironment = std::make_unique<JobEnvironment>(*this);
   js::SetScriptEnvironmentPreparer(context, jobEnvironment.get());
