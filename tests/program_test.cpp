@@ -254,9 +254,19 @@ TEST(Memory, EveryWayOfRunningOutFailsOnlyTheScriptAtItsLine) {
       "Failed to run conversion.js (JS error).\nfalse\n100",
       0);
 
-  // An endless chain of promises fills the heap from Promise jobs.
-  expectRun(runScripts({{"main.js", "function f() { return Promise.resolve().then(f); }\nf();"}}),
-            "Error on line 1 of main.js:\n\t(in promise) uncaught exception: out of memory\n", 0);
+  // An endless chain of promises fills the heap from Promise jobs; more than
+  // one of its promises may be rejected for it.
+  ProgramResult chain =
+      runScripts({{"main.js", "function f() { return Promise.resolve().then(f); }\nf();"}});
+  const std::string report =
+      "Error on line 1 of main.js:\n\t(in promise) uncaught exception: out of memory\n";
+  std::string rest = chain.output;
+  size_t reports = 0;
+  for (size_t at; (at = rest.find(report)) != std::string::npos; ++reports)
+    rest.erase(at, report.size());
+  EXPECT_GE(reports, 1u) << chain.output;
+  EXPECT_EQ(rest, "") << chain.output;
+  EXPECT_EQ(chain.exitStatus, 0);
 }
 
 TEST(Print, MegabytesArriveWholeAndInOrder) {

@@ -9,6 +9,7 @@
 // would count the engine's live garbage-collected heap as lost. A script that runs too long is
 // ended through the engine's interrupt callback, so endless loops read as finished inputs, not
 // hangs.
+#include <SDL.h>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <jsapi.h>
 #include <sys/stat.h>
@@ -24,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "display.h"
 #include "frame.h"
 #include "program_runner.h"
 #include "script_context.h"
@@ -171,8 +173,14 @@ class Watchdog {
 
 Watchdog* watchdog = nullptr;
 
-// Returning false ends the running script without an exception.
-bool interruptScript(JSContext*) { return !watchdog->overTime(); }
+// Returning false ends the running script without an exception. Once over
+// time, every script the input still runs is ended too: a script ended deep
+// inside runScript returns to callers that would otherwise go on.
+bool interruptScript(JSContext* context) {
+  if (!watchdog->overTime()) return true;
+  JS_RequestInterruptCallback(context);
+  return false;
+}
 
 std::string replaceFolder(std::string text) {
   for (size_t at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}", at)) {
@@ -300,6 +308,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     scriptContext->evaluate(script.data(), static_cast<uint32_t>(script.size()), "calls.js", 1);
   }
   clearScriptGlobals();
+  // Every later clear and flip would pay for a large window's size.
+  const SDL_Surface* window = SDL_GetVideoSurface();
+  if (window && window->w * window->h > 320 * 240) initORU(64, 48, false);
   watchdog->disarm();
   return 0;
 }
