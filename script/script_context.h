@@ -54,11 +54,10 @@ class ScriptContext {
   void noteOutOfMemorySite(JSContext* cx);
   // Called as each collection starts: widens the memory cap by its reserve.
   void collectionStarted();
-  // Called after each collection: narrows the cap again and asks to interrupt the script once the
-  // heap stays full.
+  // Called after each collection: narrows the cap again and watches for a heap that stays full.
   void collectionEnded(JSContext* cx);
-  // The interrupt check: collects garbage left by an out-of-memory failure,
-  // and once the heap stays full makes the script's next allocation fail.
+  // The interrupt check: collects after a failure; a heap that stays full fails the next
+  // allocation.
   bool checkMemory(JSContext* cx);
 
  private:
