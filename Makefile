@@ -85,7 +85,8 @@ check-sanitize: checked-build
 fuzz: checked-build
 	mkdir -p $(CHECKED_DIR)/tests/fuzz/corpus
 	$(WITH_SANITIZERS) ./tests/with_display.sh $(CHECKED_DIR)/tests/fuzz/script_fuzzer \
-	  -close_fd_mask=1 -detect_leaks=0 -max_len=4096 -timeout=20 -rss_limit_mb=4096 -print_final_stats=1 \
+	  -close_fd_mask=1 -detect_leaks=0 -max_len=4096 -len_control=20 -timeout=20 -rss_limit_mb=4096 \
+	  -print_final_stats=1 \
 	  -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(CHECKED_DIR)/tests/fuzz/ \
 	  $(CHECKED_DIR)/tests/fuzz/corpus tests/fuzz/corpus
 

@@ -1,11 +1,32 @@
 // The process entry: runs the startup script inside the one script context.
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "frame.h"
 #include "script_host.h"
 #include "script_loader.h"
 
+namespace {
+
+// Opens /dev/null on standard input, output or error where one is closed.
+// Otherwise the next file opened (the X connection, a script) would take its
+// number, and printed text would be written into it.
+void openStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number is this one: the lower ones are open by now.
+    int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened != fd && opened >= 0) close(opened);
+  }
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  openStandardStreams();
   startClock();
   const char* startupScript = argc > 1 ? argv[1] : "main.js";
   if (!openScriptHost()) return 1;

@@ -1,6 +1,8 @@
 #include "script_loader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -23,17 +25,30 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// Opens fileName for reading when it is a regular file. Opening does not
+// wait: a named pipe with no writer would block an ordinary open for good.
+std::FILE* openRegularFile(const std::string& fileName) {
+  int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  int flags = fcntl(fd, F_GETFL);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (!file) close(fd);
+  return file;
+}
+
 }  // namespace
 
 bool runScript(std::string fileName) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) return failedToRun(fileName, "File does not exsist");
-
   // Only a regular file can be measured and read whole; a directory or a
   // pipe is no script file.
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode) ||
-      std::fseek(file.get(), 0, SEEK_END) != 0) {
+  std::unique_ptr<std::FILE, FileCloser> file(openRegularFile(fileName));
+  if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
     return failedToRun(fileName, "File does not exsist");
   }
   long size = std::ftell(file.get());

@@ -5,6 +5,7 @@
 #include <SDL_syswm.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <vector>
 
@@ -19,6 +20,16 @@ namespace {
 // no screen can show, so they are refused like any other unusable mode.
 constexpr int32_t maxWindowSide = 16384;
 constexpr int64_t maxWindowPixels = int64_t{8192} * 8192;
+
+// Whether SDL picked a video driver that draws text in the terminal (as it
+// does when there is no X display). Such a driver has no OpenGL, and while
+// it is started it holds the terminal on its alternate screen, where any
+// message would vanish when the program ends.
+bool drawsInTheTerminal() {
+  char name[32] = "";
+  if (!SDL_VideoDriverName(name, sizeof name)) return false;
+  return std::strcmp(name, "caca") == 0 || std::strcmp(name, "aalib") == 0;
+}
 
 bool isUsableSize(int32_t width, int32_t height) {
   return width <= maxWindowSide && height <= maxWindowSide &&
@@ -87,12 +98,21 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   static bool quitsAtExit = false;
   if (!quitsAtExit) quitsAtExit = std::atexit(SDL_Quit) == 0;
 
+  if (drawsInTheTerminal()) {
+    // Stopping the driver gives the terminal back before the message.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    std::cout << "Failed to set the video mode." << std::endl;
+    return false;
+  }
+
   // Strokes queued for the window as it was go to it before it changes.
   drawPendingStrokes();
-  hasDrawingContext = false;
   Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF;
   if (fullscreen) flags |= SDL_FULLSCREEN;
   if (!isUsableSize(width, height) || !SDL_SetVideoMode(width, height, 16, flags)) {
+    // A refused mode leaves an earlier window, and its drawing context, as they were.
+    SDL_Surface* window = SDL_GetVideoSurface();
+    hasDrawingContext = window && (window->flags & SDL_OPENGL);
     std::cout << "Failed to set the video mode." << std::endl;
     return false;
   }

@@ -55,8 +55,10 @@ inline void toScript(JS::MutableHandleValue result, double value) {
 // each script function dispatches to exactly its own native. The adapter
 // converts the arguments in order (missing ones as undefined, extra ones
 // ignored), calls the native, stores its result (null when it has none) and
-// reports success to the engine, unless the script has been stopped: then it
-// reports failure with no exception, which ends the script uncatchably.
+// reports success to the engine. When a conversion ran out of memory, the
+// native is not called and the failure goes on to the script. Once the script
+// has been stopped, it reports failure with no exception, which ends the
+// script uncatchably.
 template <auto Native, typename Signature = decltype(Native)>
 struct NativeAdapter;
 
@@ -67,24 +69,29 @@ struct NativeAdapter<Native, Result (*)(Params...)> {
   // The engine's native-function entry point.
   static bool call(JSContext* context, unsigned argc, JS::Value* vp) {
     JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
-    callNative(context, args, std::index_sequence_for<Params...>{});
-    return !scriptStopRequested();
+    bool ok = callNative(context, args, std::index_sequence_for<Params...>{});
+    if (scriptStopRequested()) {
+      JS_ClearPendingException(context);
+      return false;
+    }
+    return ok;
   }
 
  private:
   template <size_t... Index>
-  static void callNative(JSContext* context, const JS::CallArgs& args,
+  static bool callNative(JSContext* context, const JS::CallArgs& args,
                          std::index_sequence<Index...>) {
     // Braced initialisation converts the arguments strictly left to right.
     std::tuple<std::decay_t<Params>...> converted{
         fromScript<std::decay_t<Params>>(context, args.get(Index))...};
-    (void)context;
+    if (JS_IsExceptionPending(context)) return false;
     if constexpr (std::is_void_v<Result>) {
       std::apply(Native, std::move(converted));
       args.rval().setNull();
     } else {
       toScript(args.rval(), std::apply(Native, std::move(converted)));
     }
+    return true;
   }
 };
 

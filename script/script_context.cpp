@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iostream>
 #include <new>
 #include <string>
@@ -14,6 +15,7 @@
 #include <js/GCAPI.h>
 #include <js/GCVector.h>
 #include <js/Initialization.h>
+#include <js/MemoryCallbacks.h>
 #include <js/Promise.h>
 #include <js/Realm.h>
 #include <js/SourceText.h>
@@ -23,7 +25,7 @@
 #include <jsfriendapi.h>
 
 #include "engine_generation.h"
-#include "memory_watch.h"
+#include "memory_limit.h"
 #include "native_binding.h"
 #include "script_runtime.h"
 #include "script_stop.h"
@@ -39,6 +41,10 @@ namespace {
 // small objects alive, so the engine's own default applies.
 constexpr uint32_t heapLimitBytes = JS::DefaultHeapMaxBytes;
 
+// Collections in a row that leave the heap within 1/16 of its limit before
+// the running script fails with "out of memory".
+constexpr int fullCollectionsBeforeFailure = 4;
+
 // Native stack the engine may use before it reports "too much recursion":
 // half of the main thread's stack limit, at most 4 MiB. Natives that re-enter
 // the engine (runScript) use the same stack, so the margin must be generous.
@@ -49,10 +55,20 @@ size_t nativeStackQuota() {
   return std::min<size_t>(limit.rlim_cur / 2, maxQuota);
 }
 
-// The process's resident memory above which scripts are stopped with an
-// out-of-memory error: the collected heap is bounded by heapLimitBytes, but
-// array elements and array buffer contents are allocated outside it.
-constexpr size_t memoryLimitBytes = size_t{1} << 30;
+// How much private writable memory the process may take beyond what it held
+// when the script host started. The engine bounds its collected heap itself
+// (heapLimitBytes), but array elements, array buffer contents, string
+// characters and the compiler's work lie outside it, and the engine keeps no
+// public count of them; the system's data limit covers them all, so any
+// allocation that would pass it fails at once as "out of memory". 2 GiB
+// leaves room beside a script's data for the graphics driver, which queues
+// about 1.3 KB per stroke until the frame is shown (about 0.8 GB for a frame
+// of 600,000 lines), and keeps one script far from all of a machine's memory.
+constexpr size_t dataGrowthLimitBytes = size_t{2} << 30;
+
+// Room beyond that cap that the engine may take while it collects garbage:
+// some of its clean-up cannot fail (making compiled code writable to discard it).
+constexpr size_t collectionReserveBytes = size_t{64} << 20;
 
 const JSClassOps* globalClassOps = &JS::DefaultGlobalClassOps;
 const JSClass globalClass = {"global", JSCLASS_GLOBAL_FLAGS, globalClassOps, nullptr, nullptr,
@@ -65,10 +81,9 @@ ScriptContext* liveContext = nullptr;
 void reportWarning(JSContext* cx, JSErrorReport* report) {
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
   if (!owner || !owner->errorReporter() || !report) return;
-  // The engine warns that a stopped script was "terminated by timeout": for
-  // a script stopped for memory the out-of-memory report that follows says
-  // why, and a script stopped by a quit is no error.
-  if (owner->stoppedForMemoryUse() || scriptStopRequested()) return;
+  // The engine warns that a stopped script was "terminated by timeout"; a
+  // script stopped by a quit is no error.
+  if (scriptStopRequested()) return;
   // Warnings are printed through the same reporter as errors.
   owner->errorReporter()(report->message() ? report->message().c_str() : "",
                          reportFileName(*report), report->lineno);
@@ -77,7 +92,8 @@ void reportWarning(JSContext* cx, JSErrorReport* report) {
 // Hands one exception to the reporter, its message after prefix; true when it
 // was the engine's out-of-memory failure.
 bool reportException(JSContext* cx, ScriptErrorReporter reporter,
-                     const JS::ExceptionStack& exception, const char* prefix) {
+                     const JS::ExceptionStack& exception, const char* prefix,
+                     const ScriptLocation& outOfMemorySite) {
   // The engine throws the bare string "out of memory" when its heap is full.
   bool outOfMemory = false;
   if (exception.exception().isString()) {
@@ -92,19 +108,39 @@ bool reportException(JSContext* cx, ScriptErrorReporter reporter,
                    ? builder.toStringResult().c_str()
                    : "uncaught exception (it could not be described)";
     const JSErrorReport* report = builder.report();
-    reporter(message.c_str(), report ? reportFileName(*report) : nullptr,
-             report ? report->lineno : 0);
+    const char* file = report ? reportFileName(*report) : nullptr;
+    unsigned line = report ? report->lineno : 0;
+    // The engine records no stack for running out of memory (it has no room
+    // for one), so the report would name whatever script is running now.
+    // The site was noted when it happened.
+    if (outOfMemory && !exception.stack() && !outOfMemorySite.file.empty()) {
+      file = outOfMemorySite.file.c_str();
+      line = outOfMemorySite.line;
+    }
+    reporter(message.c_str(), file, line);
   }
   // Building the report can itself fail (or throw from a toString); never leave it pending.
   JS_ClearPendingException(cx);
   return outOfMemory;
 }
 
-// The engine's interrupt callback: false stops the running script.
+// Notes where the engine ran out of memory, before the failure unwinds the script.
+void noteOutOfMemory(JSContext* cx, void* owner) {
+  static_cast<ScriptContext*>(owner)->noteOutOfMemorySite(cx);
+}
+
+// Gives each collection the memory reserve, and afterwards checks whether the heap is still full.
+void watchCollection(JSContext* cx, JSGCStatus status, JS::GCReason, void* owner) {
+  if (status == JSGC_BEGIN) static_cast<ScriptContext*>(owner)->collectionStarted();
+  if (status == JSGC_END) static_cast<ScriptContext*>(owner)->collectionEnded(cx);
+}
+
+// The engine's interrupt callback: collects garbage after an out-of-memory
+// failure, and makes the running script fail with "out of memory" once its heap is full.
 bool checkMemory(JSContext* cx) {
   if (scriptStopRequested()) return false;
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
-  return !owner || owner->checkMemory();
+  return !owner || owner->checkMemory(cx);
 }
 
 // Records promises rejected with no handler, and forgets them when one is added.
@@ -131,7 +167,6 @@ class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer
 };
 
 ScriptContext::~ScriptContext() {
-  memoryWatch.reset();
   if (context) {
     setStoppableContext(nullptr);
     if (realmEntered) JS::LeaveRealm(context, previousRealm);
@@ -143,6 +178,7 @@ ScriptContext::~ScriptContext() {
   }
   if (runtime) runtime->releaseRuntime();
   runtime = nullptr;
+  dataLimit.reset();
   if (liveContext == this) liveContext = nullptr;
 }
 
@@ -150,6 +186,7 @@ bool ScriptContext::initialise() {
   liveContext = this;
   runtime = scriptRuntime.acquireRuntime();
   if (!runtime) return false;
+  dataLimit = std::make_unique<DataLimit>(dataGrowthLimitBytes, collectionReserveBytes);
   context = JS_NewContext(heapLimitBytes);
   if (!context) return false;
   JS_SetContextPrivate(context, this);
@@ -157,16 +194,20 @@ bool ScriptContext::initialise() {
   if (!js::UseInternalJobQueues(context)) return false;
   if (!JS::InitSelfHostedCode(context, selfHostedCache())) return false;
   JS_SetNativeStackQuota(context, nativeStackQuota());
-  // After an out-of-memory failure the engine refuses every allocation until
-  // a collection runs; let its last-ditch collection run whenever needed.
-  JS_SetGCParameter(context, JSGC_MIN_LAST_DITCH_GC_PERIOD, 0);
+  // The engine's last-ditch collection (a full one, before it fails an
+  // allocation) at most once a minute, its own default: run at every failing
+  // allocation, a heap kept full spent seconds in them. After a failure the
+  // host collects by itself (releaseGarbage), so later scripts find the memory.
+  JS_SetGCParameter(context, JSGC_MIN_LAST_DITCH_GC_PERIOD, 60);
   jobEnvironment = std::make_unique<JobEnvironment>(*this);
   js::SetScriptEnvironmentPreparer(context, jobEnvironment.get());
   unhandledRejections = std::make_unique<JS::PersistentRootedObjectVector>(context);
   JS::SetPromiseRejectionTrackerCallback(context, ::trackRejection, this);
+  outOfMemorySite.file.reserve(4096);
+  JS::SetOutOfMemoryCallback(context, noteOutOfMemory, this);
+  JS_SetGCCallback(context, ::watchCollection, this);
   if (!JS_AddInterruptCallback(context, ::checkMemory)) return false;
   setStoppableContext(context);
-  memoryWatch = std::make_unique<MemoryWatch>(context, memoryLimitBytes);
 
   JS::RealmOptions options;
   JSObject* object =
@@ -192,6 +233,8 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
                  [](char byte) { return char16_t(static_cast<unsigned char>(byte)); });
 
   bool ok = false;
+  // Running out of memory while compiling happens before any script line runs.
+  noteSite(fileName, firstLine);
   ++evaluationDepth;
   {
     JS::CompileOptions options(context);
@@ -203,48 +246,83 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
     }
     if (!ok) reportPendingException();
   }
+  // Memory a failed script held, or let go of after it caught the failure.
+  if (collectWhenScriptEnds) releaseGarbage();
   --evaluationDepth;
   // Jobs run once the outermost script has finished, as in any JavaScript host.
   if (evaluationDepth == 0 && !scriptStopRequested()) runPendingJobs();
   return ok;
 }
 
-bool ScriptContext::checkMemory() {
-  if (!memoryWatch || !memoryWatch->overLimit()) return true;
-  // Garbage may be what is over the limit: release it first.
-  releaseGarbage();
-  if (!memoryWatch->overLimit()) return true;
-  JS::AutoFilename file;
-  unsigned line = 0;
-  if (!JS::DescribeScriptedCaller(context, &file, &line)) JS_ClearPendingException(context);
-  stopFile = file.get() ? file.get() : "";
-  stopLine = line;
-  stoppedForMemory = true;
-  // Ends the script without an exception, so no try block can hold on to it.
-  return false;
+void ScriptContext::collectionStarted() { dataLimit->openReserve(true); }
+
+void ScriptContext::collectionEnded(JSContext* cx) {
+  dataLimit->openReserve(false);
+  // A script that keeps the heap nearly full makes each allocation collect
+  // the whole heap for a few bytes; long before the engine's own failure
+  // (seconds of collections later) that is a heap out of memory.
+  if (JS_GetGCParameter(cx, JSGC_BYTES) < heapLimitBytes - heapLimitBytes / 16) {
+    fullCollections = 0;
+    return;
+  }
+  if (++fullCollections < fullCollectionsBeforeFailure) return;
+  fullCollections = 0;
+  heapFull = true;
+  JS_RequestInterruptCallback(cx);
 }
 
-void ScriptContext::reportMemoryStop() {
-  stoppedForMemory = false;
-  if (reporter) {
-    reporter("uncaught exception: out of memory", stopFile.empty() ? nullptr : stopFile.c_str(),
-             stopLine);
+bool ScriptContext::checkMemory(JSContext* cx) {
+  // What a failed script let go of is garbage now; a script that caught the
+  // failure and goes on needs that memory back.
+  if (collectAfterFailure) {
+    releaseGarbage();
+    // The script may still let go of memory after it caught the failure.
+    collectWhenScriptEnds = true;
   }
-  // What the stopped script held is garbage now.
-  releaseGarbage();
+  if (heapFull) {
+    heapFull = false;
+    // The heap's limit comes down to what it holds, so the script's next
+    // allocation fails as "out of memory" where it is made; the limit goes
+    // back up once that failure has let its garbage be collected.
+    JS_SetGCParameter(cx, JSGC_MAX_BYTES, JS_GetGCParameter(cx, JSGC_BYTES));
+    heapLimitLowered = true;
+  }
+  return true;
+}
+
+void ScriptContext::noteOutOfMemorySite(JSContext* cx) {
+  // Collecting is not allowed here; it runs at the script's next interrupt
+  // check, or when the script ends.
+  collectAfterFailure = true;
+  collectWhenScriptEnds = true;
+  JS_RequestInterruptCallback(cx);
+  JS::AutoFilename file;
+  unsigned line = 0;
+  // Without a script on the stack (a Promise job being queued, a script
+  // being compiled), the last script place noted stands.
+  bool described = JS::DescribeScriptedCaller(cx, &file, &line);
+  if (!described || !file.get() || !*file.get()) return;
+  noteSite(file.get(), line);
+}
+
+void ScriptContext::noteSite(const char* file, unsigned line) {
+  // Memory may be short: the name is copied into room reserved up front.
+  size_t length = std::min(std::strlen(file), outOfMemorySite.file.capacity());
+  outOfMemorySite.file.assign(file, length);
+  outOfMemorySite.line = line;
 }
 
 void ScriptContext::releaseGarbage() {
+  collectAfterFailure = false;
+  collectWhenScriptEnds = false;
+  if (heapLimitLowered) JS_SetGCParameter(context, JSGC_MAX_BYTES, heapLimitBytes);
+  heapLimitLowered = false;
   JS_GC(context);
   // Freed memory stays in the process until it is handed back.
   malloc_trim(0);
 }
 
 void ScriptContext::reportPendingException() {
-  if (stoppedForMemory) {
-    reportMemoryStop();
-    return;
-  }
   if (!JS_IsExceptionPending(context)) return;
   JS::ExceptionStack exception(context);
   if (!JS::StealPendingExceptionStack(context, &exception)) {
@@ -253,7 +331,7 @@ void ScriptContext::reportPendingException() {
   }
   // Collect at once after an out-of-memory failure, so that later scripts
   // find the memory the failed one left behind.
-  if (reportException(context, reporter, exception, "")) releaseGarbage();
+  if (reportException(context, reporter, exception, "", outOfMemorySite)) releaseGarbage();
 }
 
 void ScriptContext::runPendingJobs() {
@@ -278,16 +356,26 @@ void ScriptContext::trackRejection(JS::HandleObject promise, bool handled) {
 
 void ScriptContext::reportUnhandledRejections() {
   JS::PersistentRootedObjectVector& list = *unhandledRejections;
-  // Reporting can run script code (a toString) that rejects more promises:
-  // those wait for the next round.
-  size_t count = list.length();
-  for (size_t i = 0; i < count; ++i) {
-    JS::RootedObject promise(context, list[i]);
+  if (list.empty()) return;
+  // Reporting runs script code (a toString) that may run jobs and report
+  // again, or reject more promises: the listed ones are taken off the list
+  // first, so each is reported once and new ones wait for the next round.
+  JS::RootedObjectVector taken(context);
+  if (!taken.reserve(list.length())) {
+    JS_ClearPendingException(context);
+    return;
+  }
+  for (JSObject* promise : list) taken.infallibleAppend(promise);
+  list.clear();
+  for (size_t i = 0; i < taken.length(); ++i) {
+    JS::RootedObject promise(context, taken[i]);
+    // A handler added while earlier ones were reported handles it after all.
+    if (JS::GetPromiseIsHandled(promise)) continue;
     JS::RootedValue reason(context, JS::GetPromiseResult(promise));
     JS::RootedObject site(context, JS::GetPromiseResolutionSite(promise));
-    reportException(context, reporter, JS::ExceptionStack(context, reason, site), "(in promise) ");
+    reportException(context, reporter, JS::ExceptionStack(context, reason, site), "(in promise) ",
+                    outOfMemorySite);
   }
-  list.erase(list.begin(), list.begin() + count);
 }
 
 bool ScriptContext::defineFunction(const ScriptFunction& function) {

@@ -6,13 +6,19 @@
 
 #include <js/TypeDecls.h>
 
-class MemoryWatch;
+class DataLimit;
 class ScriptRuntime;
 struct ScriptFunction;
 
 // Prints one error or warning: its message and where it happened (fileName
 // may be null); installed with setErrorReporter.
 using ScriptErrorReporter = void (*)(const char* message, const char* fileName, unsigned line);
+
+// A place in a script file.
+struct ScriptLocation {
+  std::string file;  // empty when unknown
+  unsigned line = 0;
+};
 
 // The one JavaScript context in which every script runs: the engine context,
 // its global object with the standard classes and the script interface, and
@@ -43,13 +49,17 @@ class ScriptContext {
   void runPendingJobs();
   // Notes a promise rejected with no handler, or forgets it once it has one.
   void trackRejection(JS::HandleObject promise, bool handled);
-  // Hands the pending exception, if any, to the error reporter and clears it;
-  // reports a script stopped for using too much memory the same way.
+  // Hands the pending exception, if any, to the error reporter and clears it.
   void reportPendingException();
-  // Stops the running script (false) when the process is above its memory limit.
-  bool checkMemory();
-  // Whether a script was stopped for memory and that is not reported yet.
-  bool stoppedForMemoryUse() const { return stoppedForMemory; }
+  // Notes the running script's file and line as where the engine ran out of memory.
+  void noteOutOfMemorySite(JSContext* cx);
+  // Called as each collection starts: widens the memory cap by its reserve.
+  void collectionStarted();
+  // Called after each collection: narrows the cap again and watches for a heap that stays full.
+  void collectionEnded(JSContext* cx);
+  // The interrupt check: collects after a failure; a heap that stays full fails the next
+  // allocation.
+  bool checkMemory(JSContext* cx);
 
  private:
   friend ScriptContext* createScriptContext();
@@ -58,7 +68,7 @@ class ScriptContext {
   ScriptContext() = default;
   bool initialise();
   void reportUnhandledRejections();
-  void reportMemoryStop();
+  void noteSite(const char* file, unsigned line);
   // Collects the engine's garbage and hands the freed memory back to the system.
   void releaseGarbage();
 
@@ -71,11 +81,14 @@ class ScriptContext {
   std::unique_ptr<JS::PersistentRootedVector<JSObject*>> unhandledRejections;
   ScriptErrorReporter reporter = nullptr;
   int evaluationDepth = 0;
-  std::unique_ptr<MemoryWatch> memoryWatch;
-  // Where the last script stopped for memory was, until it is reported.
-  bool stoppedForMemory = false;
-  std::string stopFile;
-  unsigned stopLine = 0;
+  std::unique_ptr<DataLimit> dataLimit;
+  // Where the engine last ran out of memory; its out-of-memory error carries no place.
+  ScriptLocation outOfMemorySite;
+  int fullCollections = 0;
+  bool heapFull = false;
+  bool collectAfterFailure = false;
+  bool collectWhenScriptEnds = false;
+  bool heapLimitLowered = false;
 };
 
 // The script host, set by main; how code that is not handed a context reaches it.

@@ -8,16 +8,35 @@
 
 #include "text_encoding.h"
 
+namespace {
+
+// Clears a conversion's exception so the call goes on, except the engine's
+// out-of-memory failure, which must end the script that caused it.
+void clearUnlessOutOfMemory(JSContext* context) {
+  JS::RootedValue thrown(context);
+  if (JS_GetPendingException(context, &thrown) && thrown.isString()) {
+    JS::RootedString text(context, thrown.toString());
+    bool outOfMemory = false;
+    if (!JS_StringEqualsLiteral(context, text, "out of memory", &outOfMemory) || outOfMemory) {
+      return;
+    }
+  }
+  JS_ClearPendingException(context);
+}
+
+}  // namespace
+
 std::string toByteString(JSContext* context, JS::HandleValue value) {
+  if (JS_IsExceptionPending(context)) return std::string();
   JS::RootedString string(context, JS::ToString(context, value));
   if (!string) {
-    JS_ClearPendingException(context);
+    clearUnlessOutOfMemory(context);
     return std::string();
   }
   size_t length = JS_GetStringLength(string);
   std::u16string units(length, u'\0');
   if (!JS_CopyStringChars(context, mozilla::Range<char16_t>(units.data(), length), string)) {
-    JS_ClearPendingException(context);
+    clearUnlessOutOfMemory(context);
     return std::string();
   }
   return lowBytes(units.data(), length);
@@ -25,8 +44,9 @@ std::string toByteString(JSContext* context, JS::HandleValue value) {
 
 float toFloat(JSContext* context, JS::HandleValue value) {
   double number = 0;
+  if (JS_IsExceptionPending(context)) return 0.0f;
   if (!JS::ToNumber(context, value, &number)) {
-    JS_ClearPendingException(context);
+    clearUnlessOutOfMemory(context);
     return 0.0f;
   }
   return static_cast<float>(number);
@@ -35,8 +55,9 @@ float toFloat(JSContext* context, JS::HandleValue value) {
 int32_t toInt32(JSContext* context, JS::HandleValue value) {
   double number = 0;
   int32_t result = 0;
+  if (JS_IsExceptionPending(context)) return 0;
   if (!JS::ToNumber(context, value, &number)) {
-    JS_ClearPendingException(context);
+    clearUnlessOutOfMemory(context);
     return 0;
   }
   return roundToInt32(number, result) ? result : 0;

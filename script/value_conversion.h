@@ -7,7 +7,9 @@
 
 // Conversions of script values to the natives' types. None of them fails:
 // a value that cannot be converted (or whose conversion throws) gives the
-// fallback, and the exception is cleared so the call can go on.
+// fallback, and the exception is cleared so the call can go on. The one
+// exception kept is the engine's "out of memory", which stays pending (and
+// later conversions give their fallbacks at once) so that it ends the script.
 
 // The value as a byte string (low 8 bits of each character, cut at the first zero); "" on failure.
 std::string toByteString(JSContext* context, JS::HandleValue value);

@@ -105,6 +105,22 @@ TEST_F(DisplayTest, BadSizesFailOrOpenButNeverCrash) {
   EXPECT_EQ(readFrame().litBox()[2], -1);
 }
 
+TEST_F(DisplayTest, ARefusedLaterWindowLeavesTheEarlierOneDrawing) {
+  ASSERT_TRUE(run("initORU(200, 200, false);"));
+  // Refused by the size check, then by SDL itself.
+  for (const char* refused : {"initORU(20000, 100, false)", "initORU(-5, 100, false)"}) {
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(run(std::string("var result = ") + refused + ";\n" +
+                    "setColor(1, 1, 1); drawPoint(100, 20); flip();\n"
+                    "clear(); drawLine(20, 100, 180, 100);\n"
+                    "if (result !== false) throw new Error('not refused');"));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failed to set the video mode.\n");
+    Frame frame = readFrame(200, 200);
+    EXPECT_GT(frame.at(100, 100), 200) << refused;
+    EXPECT_EQ(frame.at(100, 20), 0) << refused;
+  }
+}
+
 TEST_F(DisplayTest, OddSizesAreConvertedAndOpen) {
   // 640.5 rounds up to 641; a width that is not a number becomes 0, which SDL
   // takes as the screen's own size.

@@ -230,3 +230,35 @@ TEST(Quit, ClosingTheWindowEndsTheProgram) {
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(result.errors, "");
 }
+
+TEST(StandardStreams, ClosedOnesNeverReceiveTheProgramsOutput) {
+  // Printed text must not go into the X connection (or any file the program
+  // opens) when the stream it was meant for is closed.
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(64, 48, false);\n"
+                  "print('x'.repeat(1 << 16));\n"
+                  "flip();\n"
+                  "print(runScript('other.js'));");
+  directory.write("other.js", "clear(); flip(); print('other');");
+  for (const char* closed : {">&-", "<&- >&- 2>&-"}) {
+    std::string status = commandOutput(
+        "cd '" + directory.path() + "' && timeout 20 " ORU_PATH " main.js " + closed + "; echo $?");
+    EXPECT_EQ(status, "0\n") << closed;
+  }
+}
+
+TEST(Memory, TheDriversQueuedStrokesDoNotCountAgainstTheScript) {
+  // A frame of 600,000 lines queues about 0.8 GB in the graphics driver;
+  // the script itself holds little, before and after it is shown.
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(640, 480, false); clear();\n"
+                  "for (var i = 0; i < 600000; ++i) drawLine(i % 640, 0, 320, 479);\n"
+                  "flip();\n"
+                  "var buffer = new Uint8Array(200 * 1048576); buffer.fill(1);\n"
+                  "print(buffer[buffer.length - 1]);");
+  ProgramResult result = runProgram(directory.path(), {}, 300);
+  EXPECT_EQ(result.output, "1");
+  EXPECT_EQ(result.exitStatus, 0);
+}

@@ -1,7 +1,10 @@
 // Runs the built program on real script files and checks its exact output and exit status.
 #include <gtest/gtest.h>
 
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "program_runner.h"
 
@@ -42,6 +45,14 @@ TEST(StartupScript, MissingEmptyOrNotAFile) {
   ASSERT_EQ(mkdir((directory.path() + "/dir.js").c_str(), 0755), 0);
   expectRun(runProgram(directory.path(), {"dir.js"}),
             "Failed to run dir.js (File does not exsist).\n", 1);
+
+  // A named pipe nobody writes to is refused at once, not waited on.
+  ASSERT_EQ(mkfifo((directory.path() + "/pipe.js").c_str(), 0600), 0);
+  expectRun(runProgram(directory.path(), {"pipe.js"}),
+            "Failed to run pipe.js (File does not exsist).\n", 1);
+  directory.write("nested.js", "print(runScript('pipe.js'));");
+  expectRun(runProgram(directory.path(), {"nested.js"}),
+            "Failed to run pipe.js (File does not exsist).\nfalse", 0);
 }
 
 TEST(ErrorReports, SyntaxErrorNamesLineAndFile) {
@@ -197,14 +208,12 @@ TEST(Memory, ScriptsRunAgainAfterAnUncaughtOutOfMemory) {
 
 TEST(Memory, GrowingArraysBuffersOrStringsWithoutBoundStopsTheScriptNotTheProgram) {
   // Array elements and buffer contents lie outside the collected heap; the
-  // process's memory limit stops them, and no try block can hold on. Only
-  // the last script keeps its memory, and it is let go at once: a script
-  // started while another's memory is still held would be stopped at once.
+  // process's memory cap fails the allocation that would pass it, as an
+  // ordinary error: uncaught, it ends that script; caught, the script decides.
   expectRun(
       runScripts({{"main.js",
                    "var kept = [];\n"
                    "var results = runScript('buffers.js') + ' ' + runScript('arrays.js');\n"
-                   "kept = null;\n"
                    "print(results + '\\n');\n"
                    "var after = []; for (var i = 0; i < 100; ++i) after.push(new Array(1e5));\n"
                    "print(after.length + '\\n');"},
@@ -212,11 +221,10 @@ TEST(Memory, GrowingArraysBuffersOrStringsWithoutBoundStopsTheScriptNotTheProgra
                    "(function () {\n  for (var b = [];;) b.push(new ArrayBuffer(1 << 20));\n})();"},
                   {"arrays.js",
                    "try {\n  for (;;) kept.push(new Array(1e5).fill(1));\n"
-                   "} catch (e) { print('caught'); }"}}),
+                   "} catch (e) { kept = null; print('caught ' + e + '\\n'); }"}}),
       "Error on line 2 of buffers.js:\n\tuncaught exception: out of memory\n"
       "Failed to run buffers.js (JS error).\n"
-      "Error on line 2 of arrays.js:\n\tuncaught exception: out of memory\n"
-      "Failed to run arrays.js (JS error).\nfalse false\n100\n",
+      "caught out of memory\nfalse true\n100\n",
       0);
 
   ProgramResult strings =
@@ -226,6 +234,48 @@ TEST(Memory, GrowingArraysBuffersOrStringsWithoutBoundStopsTheScriptNotTheProgra
   EXPECT_NE(strings.output.find("\tuncaught exception: out of memory\nFailed to run main.js"),
             std::string::npos)
       << strings.output;
+}
+
+TEST(Memory, EveryWayOfRunningOutFailsOnlyTheScriptAtItsLine) {
+  // Too large at once, a full heap at the top level, inside an argument's
+  // conversion: each is reported where it happened, ends the script that
+  // caused it, and the caller goes on.
+  expectRun(
+      runScripts(
+          {{"main.js",
+            "try { var a = new Uint8Array(4e9), b = new Uint8Array(4e9); b.set(a); }\n"
+            "catch (e) { print('caught ' + e + '\\n'); }\n"
+            "print(runScript('heap.js') + '\\n');\n"
+            "list = null;\n"
+            "print(runScript('conversion.js') + '\\n');\n"
+            "var after = []; for (var i = 0; i < 100; ++i) after.push(new Array(1e5).fill(i));\n"
+            "print(after.length);"},
+           {"heap.js",
+            "var list = []; for (;;) list.push({i: list.length, s: 'v' + list.length});"},
+           {"conversion.js",
+            "print({toString: function () {\n"
+            "  for (var k = [];;) k.push(new ArrayBuffer(1 << 20));\n}});\n"
+            "print('not reached');"}}),
+      "caught out of memory\n"
+      "Error on line 1 of heap.js:\n\tuncaught exception: out of memory\n"
+      "Failed to run heap.js (JS error).\nfalse\n"
+      "Error on line 2 of conversion.js:\n\tuncaught exception: out of memory\n"
+      "Failed to run conversion.js (JS error).\nfalse\n100",
+      0);
+
+  // An endless chain of promises fills the heap from Promise jobs; more than
+  // one of its promises may be rejected for it.
+  ProgramResult chain =
+      runScripts({{"main.js", "function f() { return Promise.resolve().then(f); }\nf();"}});
+  const std::string report =
+      "Error on line 1 of main.js:\n\t(in promise) uncaught exception: out of memory\n";
+  std::string rest = chain.output;
+  size_t reports = 0;
+  for (size_t at; (at = rest.find(report)) != std::string::npos; ++reports)
+    rest.erase(at, report.size());
+  EXPECT_GE(reports, 1u) << chain.output;
+  EXPECT_EQ(rest, "") << chain.output;
+  EXPECT_EQ(chain.exitStatus, 0);
 }
 
 TEST(Print, MegabytesArriveWholeAndInOrder) {
@@ -309,6 +359,35 @@ TEST(Graphics, NoDisplayMeansSdlCannotStart) {
             "Failed to initialize SDL.\nfalse\n", 0);
 }
 
+TEST(Graphics, WithoutADisplayTheFailureStaysOnTheTerminal) {
+  // Run in a terminal, with no X display and no driver named: SDL's text
+  // driver would hold the terminal's alternate screen, where the message
+  // vanishes once the program ends and the terminal switches back.
+  ScriptDirectory directory;
+  directory.write("main.js", "print(initORU(640, 480, false) + '\\n');");
+  int terminal = -1;
+  pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    unsetenv("DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    setenv("TERM", "xterm", 1);
+    if (chdir(directory.path().c_str()) == 0) execl(ORU_PATH, ORU_PATH, nullptr);
+    _exit(127);
+  }
+  std::string screen;
+  char buffer[4096];
+  for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) screen.append(buffer, n);
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(terminal);
+  size_t message = screen.find("Failed to set the video mode.\r\nfalse\r\n");
+  ASSERT_NE(message, std::string::npos) << screen;
+  size_t leftAlternateScreen = screen.rfind("\x1b[?1049l");
+  EXPECT_TRUE(leftAlternateScreen == std::string::npos || leftAlternateScreen < message) << screen;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 TEST(Time, CountsFromStartAndFlipSleeps) {
   ProgramResult result =
       runScripts({{"main.js",
@@ -331,5 +410,30 @@ TEST(Promises, RejectionsWithoutAHandlerAreReportedWhereTheyHappened) {
       "sync caught later"
       "Error on line 4 of main.js:\n\t(in promise) uncaught exception: 42\n"
       "Error on line 2 of main.js:\n\t(in promise) TypeError: null has no properties\n",
+      0);
+}
+
+TEST(Promises, ReportingRejectionsIsSafeFromTheScriptsItRuns) {
+  // A rejection's toString runs flip or runScript (which report rejections
+  // themselves) or handles another listed rejection: each is reported once,
+  // the handled one not at all, and later collections find nothing broken.
+  expectRun(
+      runScripts(
+          {{"main.js",
+            "var n = 0;\n"
+            "Promise.reject({toString: function () { if (n++ == 0) flip(); return 'x'; }});\n"
+            "flip(); flip();\n"
+            "Promise.reject({toString: function () { p2.catch(function () {}); return 'y'; }});\n"
+            "var p2 = Promise.reject(new Error('two'));\n"
+            "flip();\n"
+            "Promise.reject({toString: function () { runScript('empty.js'); return 'z'; }});\n"
+            "flip();\n"
+            "for (var i = 0, junk = []; i < 300000; ++i) junk.push({i: i});\n"
+            "print('survived');"},
+           {"empty.js", ""}}),
+      "Error on line 2 of main.js:\n\t(in promise) uncaught exception: x\n"
+      "Error on line 4 of main.js:\n\t(in promise) uncaught exception: y\n"
+      "Error on line 7 of main.js:\n\t(in promise) uncaught exception: z\n"
+      "survived",
       0);
 }
