@@ -7,8 +7,8 @@
 #       A finished root is kept and reused; an unfinished one (an interrupted
 #       debootstrap) is removed and made again.
 #   tools/debian-root.sh run DIR [--bind HOST_DIR:ROOT_DIR]... -- COMMAND...
-#       Runs COMMAND inside DIR with /proc, /dev and a private /dev/shm mounted
-#       (Mesa and Xvfb need them) and the given folders bound in. Whatever
+#       Runs COMMAND inside DIR with /proc, /dev, /dev/pts and a private /dev/shm
+#       mounted (Mesa and Xvfb need them) and the given folders bound in. Whatever
 #       happens, also on failure or interrupt, the processes left inside the
 #       root are ended and every mount is released before it returns
 #       COMMAND's status.
@@ -110,6 +110,8 @@ run_in_root() {
   mount -t proc proc "$dir/proc" && echo "$dir/proc" >>"$mounts"
   mount --bind /dev "$dir/dev" && echo "$dir/dev" >>"$mounts"
   mount -t tmpfs -o mode=1777 shm "$dir/dev/shm" && echo "$dir/dev/shm" >>"$mounts"
+  # Pseudo-terminals, for programs run as if in a terminal.
+  mount --bind /dev/pts "$dir/dev/pts" && echo "$dir/dev/pts" >>"$mounts"
   for bind in $binds; do
     mkdir -p "$dir${bind#*:}"
     mount --bind "${bind%%:*}" "$dir${bind#*:}" && echo "$dir${bind#*:}" >>"$mounts"
