@@ -21,14 +21,18 @@ namespace {
 constexpr int32_t maxWindowSide = 16384;
 constexpr int64_t maxWindowPixels = int64_t{8192} * 8192;
 
-// Whether SDL picked a video driver that draws text in the terminal (as it
-// does when there is no X display). Such a driver has no OpenGL, and while
-// it is started it holds the terminal on its alternate screen, where any
-// message would vanish when the program ends.
-bool drawsInTheTerminal() {
+// Whether SDL picked a video driver that shows no window, as it does when
+// there is no X display. SDL 1.2 then draws text in the terminal: that has no
+// OpenGL, and while it is started it holds the terminal on its alternate
+// screen, where any message would vanish when the program ends. SDL 1.2 over
+// SDL2 draws off screen instead, where nobody would ever see a frame.
+bool showsNoWindow() {
   char name[32] = "";
   if (!SDL_VideoDriverName(name, sizeof name)) return false;
-  return std::strcmp(name, "caca") == 0 || std::strcmp(name, "aalib") == 0;
+  for (const char* hidden : {"caca", "aalib", "offscreen", "dummy"}) {
+    if (std::strcmp(name, hidden) == 0) return true;
+  }
+  return false;
 }
 
 bool isUsableSize(int32_t width, int32_t height) {
@@ -98,7 +102,7 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   static bool quitsAtExit = false;
   if (!quitsAtExit) quitsAtExit = std::atexit(SDL_Quit) == 0;
 
-  if (drawsInTheTerminal()) {
+  if (showsNoWindow()) {
     // Stopping the driver gives the terminal back before the message.
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     std::cout << "Failed to set the video mode." << std::endl;

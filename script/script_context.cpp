@@ -233,7 +233,9 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
                  [](char byte) { return char16_t(static_cast<unsigned char>(byte)); });
 
   bool ok = false;
-  // Running out of memory while compiling happens before any script line runs.
+  // Running out of memory while compiling happens before any script line
+  // runs; the caller's place is noted again once this script is done.
+  ScriptLocation callerSite = outOfMemorySite;
   noteSite(fileName, firstLine);
   ++evaluationDepth;
   {
@@ -248,6 +250,7 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
   }
   // Memory a failed script held, or let go of after it caught the failure.
   if (collectWhenScriptEnds) releaseGarbage();
+  noteSite(callerSite.file.c_str(), callerSite.line);
   --evaluationDepth;
   // Jobs run once the outermost script has finished, as in any JavaScript host.
   if (evaluationDepth == 0 && !scriptStopRequested()) runPendingJobs();
@@ -258,6 +261,9 @@ void ScriptContext::collectionStarted() { dataLimit->openReserve(true); }
 
 void ScriptContext::collectionEnded(JSContext* cx) {
   dataLimit->openReserve(false);
+  // A script that allocates without end collects often: each collection has
+  // the place it reached noted at the next interrupt check.
+  JS_RequestInterruptCallback(cx);
   // A script that keeps the heap nearly full makes each allocation collect
   // the whole heap for a few bytes; long before the engine's own failure
   // (seconds of collections later) that is a heap out of memory.
@@ -272,6 +278,8 @@ void ScriptContext::collectionEnded(JSContext* cx) {
 }
 
 bool ScriptContext::checkMemory(JSContext* cx) {
+  // A safe point: where the script is now is where it runs out of memory, if it does.
+  noteScriptSite(cx);
   // What a failed script let go of is garbage now; a script that caught the
   // failure and goes on needs that memory back.
   if (collectAfterFailure) {
@@ -296,13 +304,19 @@ void ScriptContext::noteOutOfMemorySite(JSContext* cx) {
   collectAfterFailure = true;
   collectWhenScriptEnds = true;
   JS_RequestInterruptCallback(cx);
+  // The stack is not looked at here: the engine can run out of memory while
+  // one of its interpreter's frames is half made, and walking the stack then
+  // crashes. The place reported is the one last noted at a safe point.
+}
+
+void ScriptContext::noteScriptSite(JSContext* cx) {
   JS::AutoFilename file;
   unsigned line = 0;
-  // Without a script on the stack (a Promise job being queued, a script
-  // being compiled), the last script place noted stands.
-  bool described = JS::DescribeScriptedCaller(cx, &file, &line);
-  if (!described || !file.get() || !*file.get()) return;
-  noteSite(file.get(), line);
+  if (!JS::DescribeScriptedCaller(cx, &file, &line)) {
+    JS_ClearPendingException(cx);
+    return;
+  }
+  if (file.get() && *file.get()) noteSite(file.get(), line);
 }
 
 void ScriptContext::noteSite(const char* file, unsigned line) {

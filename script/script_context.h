@@ -51,7 +51,7 @@ class ScriptContext {
   void trackRejection(JS::HandleObject promise, bool handled);
   // Hands the pending exception, if any, to the error reporter and clears it.
   void reportPendingException();
-  // Notes the running script's file and line as where the engine ran out of memory.
+  // Called when the engine runs out of memory: collects at the next interrupt check.
   void noteOutOfMemorySite(JSContext* cx);
   // Called as each collection starts: widens the memory cap by its reserve.
   void collectionStarted();
@@ -68,6 +68,8 @@ class ScriptContext {
   ScriptContext() = default;
   bool initialise();
   void reportUnhandledRejections();
+  // Notes where the running script is, at a point where the stack is safe to read.
+  void noteScriptSite(JSContext* cx);
   void noteSite(const char* file, unsigned line);
   // Collects the engine's garbage and hands the freed memory back to the system.
   void releaseGarbage();
