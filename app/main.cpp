@@ -5,9 +5,9 @@
 
 #include <cerrno>
 
-#include "frame.h"
-#include "script_host.h"
-#include "script_loader.h"
+#include "app/script_host.h"
+#include "app/script_loader.h"
+#include "engine/frame.h"
 
 namespace {
 
@@ -27,10 +27,10 @@ void openStandardStreams() {
 
 int main(int argc, char* argv[]) {
   openStandardStreams();
-  startClock();
+  oru::engine::startClock();
   const char* startupScript = argc > 1 ? argv[1] : "main.js";
-  if (!openScriptHost()) return 1;
-  bool ok = runScript(startupScript);
-  closeScriptHost();
-  return programStatus(ok);
+  if (!oru::app::openScriptHost()) return 1;
+  bool ok = oru::app::runScript(startupScript);
+  oru::app::closeScriptHost();
+  return oru::app::programStatus(ok);
 }

@@ -1,12 +1,17 @@
-#include "script_host.h"
+#include "app/script_host.h"
 
 #include <iostream>
 
-#include "frame.h"
-#include "quit_signals.h"
-#include "script_context.h"
-#include "script_interface.h"
-#include "script_stop.h"
+#include "app/script_interface.h"
+#include "engine/frame.h"
+#include "engine/quit_signals.h"
+#include "script/error_report.h"
+#include "script/script_context.h"
+#include "script/script_stop.h"
+
+namespace oru::app {
+
+using script::scriptContext;
 
 namespace {
 
@@ -17,28 +22,32 @@ void runFrameJobs() { scriptContext->runPendingJobs(); }
 
 bool openScriptHost() {
   // Before SDL starts, so that it leaves these handlers in place.
-  watchQuitSignals(requestScriptStop);
-  scriptContext = createScriptContext();
+  engine::watchQuitSignals(script::requestScriptStop);
+  scriptContext = script::createScriptContext();
   if (!scriptContext) {
     std::cout << "Could not create JavaScript context." << std::endl;
     return false;
   }
-  scriptContext->setErrorReporter(reportScriptError);
-  for (const ScriptFunction& function : scriptInterface) scriptContext->defineFunction(function);
+  scriptContext->setErrorReporter(script::reportScriptError);
+  for (const script::ScriptFunction& function : scriptInterface) {
+    scriptContext->defineFunction(function);
+  }
   // Closing the window stops the script where it called flip; main then
   // tears the host down once the engine has left the script.
-  setFrameHooks({runFrameJobs, requestScriptStop});
+  engine::setFrameHooks({runFrameJobs, script::requestScriptStop});
   return true;
 }
 
 void closeScriptHost() {
-  setFrameHooks({nullptr, nullptr});
-  destroyScriptContext(scriptContext);
+  engine::setFrameHooks({nullptr, nullptr});
+  script::destroyScriptContext(scriptContext);
   scriptContext = nullptr;
 }
 
 int programStatus(bool scriptSucceeded) {
   std::cout.flush();
-  if (int signal = stoppingSignal()) endBySignal(signal);
-  return scriptSucceeded || scriptStopRequested() ? 0 : 1;
+  if (int signal = engine::stoppingSignal()) engine::endBySignal(signal);
+  return scriptSucceeded || script::scriptStopRequested() ? 0 : 1;
 }
+
+}  // namespace oru::app

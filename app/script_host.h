@@ -1,5 +1,7 @@
 #pragma once
 
+namespace oru::app {
+
 // Sets up the script host as the program runs scripts: the one script
 // context with its error reporter, the whole script interface, the frame
 // hooks and the quit signals; false (with a message) when no context can be made.
@@ -11,3 +13,5 @@ void closeScriptHost();
 // signal stopped the script, it ends the process killed by that signal
 // instead, its output flushed.
 int programStatus(bool scriptSucceeded);
+
+}  // namespace oru::app

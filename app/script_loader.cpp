@@ -1,4 +1,4 @@
-#include "script_loader.h"
+#include "app/script_loader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,10 +10,16 @@
 #include <memory>
 #include <new>
 
-#include "script_context.h"
-#include "script_stop.h"
+#include "script/script_context.h"
+#include "script/script_stop.h"
+
+namespace oru::app {
 
 namespace {
+
+// The reason given when a script file cannot be opened or read. "exsist" is
+// the program's own spelling, kept as users and scripts have always seen it.
+constexpr char fileDoesNotExist[] = "File does not exsist";
 
 // Writes "Failed to run NAME (REASON)." and ends the line.
 bool failedToRun(const std::string& fileName, const char* reason) {
@@ -49,11 +55,11 @@ bool runScript(std::string fileName) {
   // pipe is no script file.
   std::unique_ptr<std::FILE, FileCloser> file(openRegularFile(fileName));
   if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
-    return failedToRun(fileName, "File does not exsist");
+    return failedToRun(fileName, fileDoesNotExist);
   }
   long size = std::ftell(file.get());
   if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    return failedToRun(fileName, "File does not exsist");
+    return failedToRun(fileName, fileDoesNotExist);
   }
   if (static_cast<unsigned long>(size) > UINT32_MAX) {
     return failedToRun(fileName, "Could not allocate memory");
@@ -64,15 +70,18 @@ bool runScript(std::string fileName) {
   size_t length = std::fread(text.get(), 1, static_cast<size_t>(size), file.get());
   bool readFailed = std::ferror(file.get()) != 0;
   file.reset();
-  if (readFailed) return failedToRun(fileName, "File does not exsist");
+  if (readFailed) return failedToRun(fileName, fileDoesNotExist);
 
   // A short read evaluates only the bytes actually read.
-  bool ok = scriptContext->evaluate(text.get(), static_cast<uint32_t>(length), fileName.c_str(), 1);
+  bool ok = script::scriptContext->evaluate(text.get(), static_cast<uint32_t>(length),
+                                            fileName.c_str(), 1);
   // A stopped script is no error: it ends quietly through every caller.
-  if (!ok && !scriptStopRequested()) failedToRun(fileName, "JS error");
+  if (!ok && !script::scriptStopRequested()) failedToRun(fileName, "JS error");
   return ok;
 }
 
 void print(std::string text) {
   std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
+
+}  // namespace oru::app

@@ -2,7 +2,11 @@
 
 #include <string>
 
+namespace oru::app {
+
 // Runs the script file fileName in the one script context; false (with a message) on failure.
 bool runScript(std::string fileName);
 // Writes text to standard output as it is, with no newline and no flush.
 void print(std::string text);
+
+}  // namespace oru::app

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <ctime>
 
-#include "frame.h"
+#include "engine/frame.h"
+
+using namespace oru::engine;
 
 namespace {
 

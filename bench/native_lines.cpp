@@ -14,13 +14,15 @@
 #include <cstring>
 
 #include "call_recording.h"
-#include "display.h"
-#include "engine_state.h"
-#include "frame.h"
+#include "engine/display.h"
+#include "engine/engine_state.h"
+#include "engine/frame.h"
+#include "engine/glow_texture.h"
+#include "engine/strokes.h"
 #include "frame_clock.h"
-#include "glow_texture.h"
 #include "line_table.h"
-#include "strokes.h"
+
+using namespace oru::engine;
 
 namespace {
 

@@ -14,16 +14,20 @@
 
 #include <js/CallArgs.h>
 
+#include "app/script_host.h"
+#include "app/script_loader.h"
 #include "call_recording.h"
-#include "display.h"
-#include "engine_state.h"
-#include "frame.h"
+#include "engine/display.h"
+#include "engine/engine_state.h"
+#include "engine/frame.h"
+#include "engine/strokes.h"
 #include "frame_clock.h"
-#include "native_binding.h"
-#include "script_context.h"
-#include "script_host.h"
-#include "script_loader.h"
-#include "strokes.h"
+#include "script/native_binding.h"
+#include "script/script_context.h"
+
+using namespace oru::app;
+using namespace oru::engine;
+using namespace oru::script;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "display.h"
+#include "engine/display.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -9,9 +9,11 @@
 #include <iostream>
 #include <vector>
 
-#include "engine_state.h"
-#include "glow_texture.h"
-#include "stroke_batch.h"
+#include "engine/engine_state.h"
+#include "engine/glow_texture.h"
+#include "engine/stroke_batch.h"
+
+namespace oru::engine {
 
 namespace {
 
@@ -20,6 +22,14 @@ namespace {
 // no screen can show, so they are refused like any other unusable mode.
 constexpr int32_t maxWindowSide = 16384;
 constexpr int64_t maxWindowPixels = int64_t{8192} * 8192;
+
+// The colour depth asked of the video mode, in bits per pixel; on a deeper
+// screen (24 bits) the window still gets 8 bits a channel.
+constexpr int colourDepthBits = 16;
+
+// The glow texture is stored with three colour components (RGB), each the
+// texel's luminance.
+constexpr GLint glowTextureComponents = 3;
 
 // Whether SDL picked a video driver that shows no window, as it does when
 // there is no X display. SDL 1.2 then draws text in the terminal: that has no
@@ -53,8 +63,8 @@ void setUpDrawingState(int32_t width, int32_t height) {
   if (texture != 0 && glIsTexture(texture)) glDeleteTextures(1, &texture);
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
-  glTexImage2D(GL_TEXTURE_2D, 0, 3, glowTextureSize, glowTextureSize, 0, GL_LUMINANCE,
-               GL_UNSIGNED_BYTE, texels.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, glowTextureComponents, glowTextureSize, glowTextureSize, 0,
+               GL_LUMINANCE, GL_UNSIGNED_BYTE, texels.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
@@ -113,7 +123,7 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   drawPendingStrokes();
   Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF;
   if (fullscreen) flags |= SDL_FULLSCREEN;
-  if (!isUsableSize(width, height) || !SDL_SetVideoMode(width, height, 16, flags)) {
+  if (!isUsableSize(width, height) || !SDL_SetVideoMode(width, height, colourDepthBits, flags)) {
     // A refused mode leaves an earlier window, and its drawing context, as they were.
     SDL_Surface* window = SDL_GetVideoSurface();
     hasDrawingContext = window && (window->flags & SDL_OPENGL);
@@ -129,3 +139,5 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   keyStates.fill(0);
   return true;
 }
+
+}  // namespace oru::engine

@@ -1,8 +1,10 @@
-#include "engine_state.h"
+#include "engine/engine_state.h"
 
 #include <GL/gl.h>
 
-#include "stroke_batch.h"
+#include "engine/stroke_batch.h"
+
+namespace oru::engine {
 
 float halfLineWidth = 4.0f;
 Color currentColor = {1.0f, 1.0f, 1.0f};
@@ -35,3 +37,5 @@ void clear() {
   drawPendingStrokes();
   glClear(GL_COLOR_BUFFER_BIT);
 }
+
+}  // namespace oru::engine

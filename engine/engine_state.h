@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace oru::engine {
+
 // The drawing and keyboard state that every stroke and key query reads.
 
 // A colour as the script last set it: not clamped, single precision.
@@ -9,7 +11,8 @@ struct Color {
   float red, green, blue;
 };
 
-// The number of SDL key symbols, and so of key flags.
+// The number of SDL key symbols (SDLK_LAST in SDL 1.2 and sdl12-compat,
+// checked where SDL is included), and so of key flags.
 constexpr int keySymbolCount = 323;
 
 // Half the current line width, in script units.
@@ -35,3 +38,5 @@ float getBlue();
 void setCoordSystem(float left, float right, float top, float bottom);
 // Clears the frame being drawn to black.
 void clear();
+
+}  // namespace oru::engine

@@ -1,18 +1,23 @@
-#include "frame.h"
+#include "engine/frame.h"
 
 #include <SDL.h>
 
 #include <cstdlib>
 
-#include "engine_state.h"
-#include "quit_signals.h"
-#include "stroke_batch.h"
+#include "engine/engine_state.h"
+#include "engine/quit_signals.h"
+#include "engine/stroke_batch.h"
 
 // How long flip sleeps, in milliseconds, to give time back to the system. The
 // benchmark build sets it to 0 so that frame times measure drawing alone.
 #ifndef ORU_FRAME_DELAY_MS
 #define ORU_FRAME_DELAY_MS 5
 #endif
+
+namespace oru::engine {
+
+// One key flag for each of SDL's key symbols.
+static_assert(keySymbolCount == SDLK_LAST, "the key flags must cover SDL's key symbols");
 
 namespace {
 
@@ -85,8 +90,12 @@ bool spaceDown() { return keyHeld(SDLK_SPACE); }
 bool escDown() { return keyHeld(SDLK_ESCAPE); }
 bool enterDown() { return keyHeld(SDLK_RETURN); }
 
-double getTime() {
+float getTime() {
   // SDL's count is meaningless before something starts it.
   startClock();
-  return static_cast<double>(SDL_GetTicks()) / 1000.0;
+  // Seconds are worked out in double precision; scripts see them in single precision.
+  const double seconds = static_cast<double>(SDL_GetTicks()) / 1000.0;
+  return static_cast<float>(seconds);
 }
+
+}  // namespace oru::engine

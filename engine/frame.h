@@ -1,5 +1,7 @@
 #pragma once
 
+namespace oru::engine {
+
 // Frame presentation, keyboard queries and the clock.
 
 // What the host does at frame ends and when the window is closed.
@@ -33,5 +35,7 @@ bool spaceDown();
 bool escDown();
 // Whether Return was held at the last flip.
 bool enterDown();
-// Seconds on SDL's millisecond clock.
-double getTime();
+// Seconds on SDL's millisecond clock, narrowed to single precision as scripts see them.
+float getTime();
+
+}  // namespace oru::engine

@@ -1,6 +1,8 @@
-#include "glow_texture.h"
+#include "engine/glow_texture.h"
 
 #include <cmath>
+
+namespace oru::engine {
 
 const std::array<unsigned char, 32> lineProfile = {
     252, 249, 244, 238, 231, 223, 214, 203, 192, 181, 168, 155, 140, 126, 112, 98,
@@ -63,3 +65,5 @@ std::vector<unsigned char> makeGlowTexture() {
   at(spotColumn, spotRow) = 254;
   return texels;
 }
+
+}  // namespace oru::engine

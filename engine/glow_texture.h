@@ -7,6 +7,8 @@
 #include <array>
 #include <vector>
 
+namespace oru::engine {
+
 // Width and height of the glow texture in texels.
 constexpr int glowTextureSize = 128;
 
@@ -21,5 +23,7 @@ float profileLevel(double distance);
 // Builds the glow texture: glowTextureSize * glowTextureSize luminance bytes,
 // row by row, row 0 first (index = row * glowTextureSize + column).
 std::vector<unsigned char> makeGlowTexture();
+
+}  // namespace oru::engine
 
 #endif  // ORU_ENGINE_GLOW_TEXTURE_H_

@@ -1,9 +1,11 @@
-#include "quit_signals.h"
+#include "engine/quit_signals.h"
 
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
+
+namespace oru::engine {
 
 namespace {
 
@@ -58,3 +60,5 @@ void endBySignal(int signal) {
   // Only reached if the signal could not end the process.
   _exit(128 + signal);
 }
+
+}  // namespace oru::engine

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace oru::engine {
+
 // Interrupt (Ctrl-C), termination and hang-up signals.
 //
 // The program handles these itself, the same with every SDL build: the first
@@ -20,3 +22,5 @@ bool quitSignalled();
 int stoppingSignal();
 // Ends the process killed by signal, with no exit handlers run.
 [[noreturn]] void endBySignal(int signal);
+
+}  // namespace oru::engine

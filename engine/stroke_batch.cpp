@@ -1,10 +1,12 @@
-#include "stroke_batch.h"
+#include "engine/stroke_batch.h"
 
 #include <GL/gl.h>
 
 #include <array>
 
-#include "engine_state.h"
+#include "engine/engine_state.h"
+
+namespace oru::engine {
 
 namespace {
 
@@ -75,3 +77,5 @@ void drawPendingStrokesForShowing() {
   drawPendingStrokes();
   cornersSinceShown = 0;
 }
+
+}  // namespace oru::engine

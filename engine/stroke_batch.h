@@ -1,3 +1,5 @@
+
+namespace oru::engine {
 // The strokes waiting to be drawn. drawLine and drawPoint append their quads,
 // corners already placed in script coordinates and each with its colour, to
 // one vertex array. The array goes to OpenGL in one draw (client-side arrays,
@@ -33,5 +35,7 @@ void drawPendingStrokes();
 // Draws the queued strokes before the frame is shown, and starts counting the
 // work handed to the driver for the next frame afresh.
 void drawPendingStrokesForShowing();
+
+}  // namespace oru::engine
 
 #endif  // ORU_ENGINE_STROKE_BATCH_H_

@@ -1,6 +1,8 @@
-#include "stroke_geometry.h"
+#include "engine/stroke_geometry.h"
 
 #include <cmath>
+
+namespace oru::engine {
 
 std::array<QuadCorner, 4> pointQuad(float w) {
   // The point spot fills s 0.5-1, t 0-0.5; it is turned a quarter so that
@@ -51,3 +53,5 @@ LinePlacement placeLine(float x1, float y1, float x2, float y2, float w) {
   if (!std::isfinite(angle)) return {LinePlacement::Nothing, 0.0f, 0.0f};
   return {LinePlacement::Band, length, angle};
 }
+
+}  // namespace oru::engine

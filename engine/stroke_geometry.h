@@ -7,6 +7,8 @@
 
 #include <array>
 
+namespace oru::engine {
+
 // One quad corner: position (x, y) in the stroke's local frame and texture
 // coordinates (s, t) into the glow texture.
 struct QuadCorner {
@@ -35,5 +37,7 @@ struct LinePlacement {
 // Decides how to draw a line from (x1, y1) to (x2, y2) with half width w, and
 // computes its length and its angle in degrees.
 LinePlacement placeLine(float x1, float y1, float x2, float y2, float w);
+
+}  // namespace oru::engine
 
 #endif  // ORU_ENGINE_STROKE_GEOMETRY_H_

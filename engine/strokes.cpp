@@ -1,12 +1,14 @@
-#include "strokes.h"
+#include "engine/strokes.h"
 
 #include <array>
 #include <cmath>
 #include <cstddef>
 
-#include "engine_state.h"
-#include "stroke_batch.h"
-#include "stroke_geometry.h"
+#include "engine/engine_state.h"
+#include "engine/stroke_batch.h"
+#include "engine/stroke_geometry.h"
+
+namespace oru::engine {
 
 namespace {
 
@@ -63,3 +65,5 @@ void drawLine(float x1, float y1, float x2, float y2) {
     }
   }
 }
+
+}  // namespace oru::engine

@@ -1,4 +1,4 @@
-#include "engine_build_id.h"
+#include "script/engine_build_id.h"
 
 #include <elf.h>
 #include <link.h>
@@ -8,6 +8,8 @@
 
 #include <js/AllocPolicy.h>
 #include <js/BuildId.h>
+
+namespace oru::script {
 
 namespace {
 
@@ -57,3 +59,5 @@ bool useEngineBuildId() {
   }();
   return found;
 }
+
+}  // namespace oru::script

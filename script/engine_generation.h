@@ -11,6 +11,8 @@
 #error "oru builds against SpiderMonkey 102 or 128"
 #endif
 
+namespace oru::script {
+
 // The file name of an error report, or null when it has none.
 inline const char* reportFileName(const JSErrorReport& report) {
 #if MOZJS_MAJOR_VERSION >= 128
@@ -19,3 +21,5 @@ inline const char* reportFileName(const JSErrorReport& report) {
   return report.filename;
 #endif
 }
+
+}  // namespace oru::script

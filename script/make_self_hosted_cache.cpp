@@ -9,7 +9,7 @@
 #include <js/Initialization.h>
 #include <jsapi.h>
 
-#include "engine_build_id.h"
+#include "script/engine_build_id.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ bool keep(JSContext*, JS::SelfHostedCache cache) {
 
 // Compiles the self-hosted code in a context of its own and keeps its encoding.
 bool encodeSelfHostedCode() {
-  if (!useEngineBuildId()) {
+  if (!oru::script::useEngineBuildId()) {
     std::fprintf(stderr, "make_self_hosted_cache: the engine library has no build ID\n");
     return false;
   }

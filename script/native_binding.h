@@ -9,8 +9,10 @@
 #include <js/CallArgs.h>
 #include <jsapi.h>
 
-#include "script_stop.h"
-#include "value_conversion.h"
+#include "script/script_stop.h"
+#include "script/value_conversion.h"
+
+namespace oru::script {
 
 // One script-callable function: its script name, the engine callback that
 // serves it and its arity (the number of parameters of its native).
@@ -42,13 +44,11 @@ inline bool fromScript<bool>(JSContext*, JS::HandleValue value) {
 }
 
 // Stores a native result as a script value: booleans as booleans, numbers
-// narrowed to single precision even where the native computes more precisely.
+// as single-precision values widened back (natives return float, so a native
+// that computes more precisely narrows its result in its own signature).
 inline void toScript(JS::MutableHandleValue result, bool value) { result.setBoolean(value); }
 inline void toScript(JS::MutableHandleValue result, float value) {
   result.setNumber(static_cast<double>(value));
-}
-inline void toScript(JS::MutableHandleValue result, double value) {
-  toScript(result, static_cast<float>(value));
 }
 
 // The engine callback for one native. Each native gets its own instance, so
@@ -101,3 +101,5 @@ constexpr ScriptFunction scriptFunction(const char* name) {
   using Adapter = NativeAdapter<Native>;
   return ScriptFunction{name, &Adapter::call, Adapter::arity};
 }
+
+}  // namespace oru::script

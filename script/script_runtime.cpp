@@ -1,18 +1,18 @@
-#include "script_runtime.h"
+#include "script/script_runtime.h"
 
 #include <js/Initialization.h>
+
+namespace oru::script {
 
 ScriptRuntime scriptRuntime;
 
 ScriptRuntime::~ScriptRuntime() { destroyRuntime(); }
 
 ScriptRuntime* ScriptRuntime::acquireRuntime() {
-  ++references;
-  if (references == 1) {
-    destroyRuntime();
-    engineStarted = JS_Init();
-  }
-  if (!engineStarted) {
+  // The engine is never running here while no reference is held: the last
+  // release shut it down.
+  if (++references == 1) started = JS_Init();
+  if (!started) {
     releaseRuntime();
     return nullptr;
   }
@@ -26,7 +26,9 @@ void ScriptRuntime::releaseRuntime() {
 }
 
 void ScriptRuntime::destroyRuntime() {
-  if (!engineStarted) return;
-  engineStarted = false;
+  if (!started) return;
+  started = false;
   JS_ShutDown();
 }
+
+}  // namespace oru::script

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace oru::script {
+
 // The process-wide JavaScript engine, shared by reference count.
 //
 // The engine is started once per process (JS_Init) and shut down once
@@ -14,23 +16,26 @@
 // started and never shut down.
 class ScriptRuntime {
  public:
-  virtual ~ScriptRuntime();
+  ~ScriptRuntime();
 
   // Takes one reference, starting the engine on the first; null (holding no reference) on failure.
   ScriptRuntime* acquireRuntime();
   // Drops one reference; the last one shuts the engine down.
   void releaseRuntime();
-  // Shuts the engine down if it is running.
-  void destroyRuntime();
   // True while the engine is started.
-  bool runtimeHandle() const { return engineStarted; }
+  bool engineStarted() const { return started; }
   // The number of references currently held.
   int32_t referenceCount() const { return references; }
 
  private:
+  // Shuts the engine down if it is running.
+  void destroyRuntime();
+
   int32_t references = 0;
-  bool engineStarted = false;
+  bool started = false;
 };
 
 // The one ScriptRuntime of the process.
 extern ScriptRuntime scriptRuntime;
+
+}  // namespace oru::script

@@ -1,9 +1,11 @@
-#include "script_stop.h"
+#include "script/script_stop.h"
 
 #include <atomic>
 #include <thread>
 
 #include <js/Interrupt.h>
+
+namespace oru::script {
 
 namespace {
 
@@ -31,3 +33,5 @@ void setStoppableContext(JSContext* context) {
   stoppable = context;
   while (requestsInFlight.load() != 0) std::this_thread::yield();
 }
+
+}  // namespace oru::script

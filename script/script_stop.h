@@ -2,6 +2,8 @@
 
 #include <js/TypeDecls.h>
 
+namespace oru::script {
+
 // Stopping the running script from outside it: when the window is closed, or
 // when the process is asked to quit by a signal.
 //
@@ -19,3 +21,5 @@ bool scriptStopRequested();
 // The engine context that a stop request interrupts, or null; waits until no
 // signal handler is still using the previous one, so that it can be destroyed.
 void setStoppableContext(JSContext* context);
+
+}  // namespace oru::script

@@ -2,6 +2,8 @@
 
 #include <js/Initialization.h>
 
+namespace oru::script {
+
 // The engine's self-hosted code (the parts of the standard library written in
 // JavaScript), compiled and encoded when oru is built, so that start-up
 // decodes it instead of compiling it: about 9 ms less per start.
@@ -11,3 +13,5 @@
 // from another build of the library is refused by the engine, which then
 // compiles the code as usual.
 JS::SelfHostedCache selfHostedCache();
+
+}  // namespace oru::script

@@ -1,4 +1,6 @@
-#include "text_encoding.h"
+#include "script/text_encoding.h"
+
+namespace oru::script {
 
 std::string lowBytes(const char16_t* units, size_t count) {
   std::string bytes;
@@ -36,3 +38,5 @@ std::string utf8ToBytes(const std::string& utf8) {
   }
   return bytes;
 }
+
+}  // namespace oru::script

@@ -1,4 +1,4 @@
-#include "value_conversion.h"
+#include "script/value_conversion.h"
 
 #include <cmath>
 
@@ -6,7 +6,9 @@
 #include <js/String.h>
 #include <jsapi.h>
 
-#include "text_encoding.h"
+#include "script/text_encoding.h"
+
+namespace oru::script {
 
 namespace {
 
@@ -74,3 +76,5 @@ bool roundToInt32(double number, int32_t& result) {
   result = static_cast<int32_t>(rounded);
   return true;
 }
+
+}  // namespace oru::script

@@ -5,6 +5,8 @@
 
 #include <js/TypeDecls.h>
 
+namespace oru::script {
+
 // Conversions of script values to the natives' types. None of them fails:
 // a value that cannot be converted (or whose conversion throws) gives the
 // fallback, and the exception is cleared so the call can go on. The one
@@ -22,3 +24,5 @@ bool toBoolean(JS::HandleValue value);
 
 // Rounds to the nearest integer, halves upward; false for NaN or outside the signed 32-bit range.
 bool roundToInt32(double number, int32_t& result);
+
+}  // namespace oru::script

@@ -6,10 +6,14 @@
 #include <cstdio>
 #include <memory>
 
-#include "frame.h"
-#include "script_context.h"
-#include "script_host.h"
-#include "stroke_batch.h"
+#include "app/script_host.h"
+#include "engine/frame.h"
+#include "engine/stroke_batch.h"
+#include "script/script_context.h"
+
+using namespace oru::app;
+using namespace oru::engine;
+using namespace oru::script;
 
 std::vector<int> Frame::litBox(int threshold, int channel) const {
   std::vector<int> box = {width, height, -1, -1};

@@ -3,7 +3,9 @@
 #include <SDL.h>
 
 #include "display_fixture.h"
-#include "glow_texture.h"
+#include "engine/glow_texture.h"
+
+using namespace oru::engine;
 
 namespace {
 

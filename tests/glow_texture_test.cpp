@@ -1,4 +1,4 @@
-#include "glow_texture.h"
+#include "engine/glow_texture.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <vector>
+
+using namespace oru::engine;
 
 namespace {
 

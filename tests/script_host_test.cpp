@@ -1,16 +1,18 @@
 // The script host in-process: context life cycle and the runtime's reference count.
 #include <gtest/gtest.h>
 
-#include "script_context.h"
-#include "script_runtime.h"
-#include "self_hosted_cache.h"
+#include "script/script_context.h"
+#include "script/script_runtime.h"
+#include "script/self_hosted_cache.h"
+
+using namespace oru::script;
 
 TEST(ScriptHost, OneContextAtATimeSharesTheCountedRuntime) {
   ASSERT_EQ(scriptRuntime.referenceCount(), 0);
   ScriptContext* first = createScriptContext();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(scriptRuntime.referenceCount(), 1);
-  EXPECT_TRUE(scriptRuntime.runtimeHandle());
+  EXPECT_TRUE(scriptRuntime.engineStarted());
 
   // The engine allows one context per thread: a second is refused without touching the engine.
   EXPECT_EQ(createScriptContext(), nullptr);
@@ -21,10 +23,10 @@ TEST(ScriptHost, OneContextAtATimeSharesTheCountedRuntime) {
   EXPECT_EQ(scriptRuntime.referenceCount(), 2);
   destroyScriptContext(first);
   EXPECT_EQ(scriptRuntime.referenceCount(), 1);
-  EXPECT_TRUE(scriptRuntime.runtimeHandle());
+  EXPECT_TRUE(scriptRuntime.engineStarted());
   scriptRuntime.releaseRuntime();
   EXPECT_EQ(scriptRuntime.referenceCount(), 0);
-  EXPECT_FALSE(scriptRuntime.runtimeHandle());
+  EXPECT_FALSE(scriptRuntime.engineStarted());
   scriptRuntime.releaseRuntime();  // no reference left: nothing happens
   EXPECT_EQ(scriptRuntime.referenceCount(), 0);
   destroyScriptContext(nullptr);

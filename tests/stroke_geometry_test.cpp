@@ -1,9 +1,11 @@
-#include "stroke_geometry.h"
+#include "engine/stroke_geometry.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+using namespace oru::engine;
 
 namespace {
 

@@ -10,9 +10,11 @@
 #include <random>
 
 #include "display_fixture.h"
-#include "engine_state.h"
+#include "engine/engine_state.h"
+#include "engine/stroke_geometry.h"
 #include "program_runner.h"
-#include "stroke_geometry.h"
+
+using namespace oru::engine;
 
 namespace {
 

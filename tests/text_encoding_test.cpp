@@ -2,8 +2,10 @@
 
 #include <cmath>
 
-#include "text_encoding.h"
-#include "value_conversion.h"
+#include "script/text_encoding.h"
+#include "script/value_conversion.h"
+
+using namespace oru::script;
 
 using namespace std::string_literals;
 

@@ -25,13 +25,17 @@
 #include <thread>
 #include <vector>
 
-#include "display.h"
-#include "frame.h"
+#include "app/script_host.h"
+#include "app/script_interface.h"
+#include "app/script_loader.h"
+#include "engine/display.h"
+#include "engine/frame.h"
 #include "program_runner.h"
-#include "script_context.h"
-#include "script_host.h"
-#include "script_interface.h"
-#include "script_loader.h"
+#include "script/script_context.h"
+
+using namespace oru::app;
+using namespace oru::engine;
+using namespace oru::script;
 
 namespace {
 

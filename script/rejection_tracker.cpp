@@ -1,0 +1,55 @@
+#include "script/rejection_tracker.h"
+
+#include <jsapi.h>
+
+namespace oru::script {
+
+RejectionTracker::RejectionTracker(JSContext* context) : context(context), unhandled(context) {
+  JS::SetPromiseRejectionTrackerCallback(context, track, this);
+}
+
+RejectionTracker::~RejectionTracker() {
+  JS::SetPromiseRejectionTrackerCallback(context, nullptr, nullptr);
+}
+
+void RejectionTracker::track(JSContext*, bool, JS::HandleObject promise,
+                             JS::PromiseRejectionHandlingState state, void* tracker) {
+  RejectionTracker& self = *static_cast<RejectionTracker*>(tracker);
+  JS::PersistentRootedObjectVector& list = self.unhandled;
+  if (state == JS::PromiseRejectionHandlingState::Unhandled) {
+    if (!list.append(promise)) JS_ClearPendingException(self.context);
+    return;
+  }
+  for (size_t i = 0; i < list.length(); ++i) {
+    if (list[i] == promise) {
+      list.erase(list.begin() + i);
+      return;
+    }
+  }
+}
+
+void RejectionTracker::reportUnhandled(ScriptErrorReporter reporter,
+                                       const ScriptLocation& outOfMemorySite) {
+  if (unhandled.empty()) return;
+  // Reporting runs script code (a toString) that may run jobs and report
+  // again, or reject more promises: the listed ones are taken off the list
+  // first, so each is reported once and new ones wait for the next round.
+  JS::RootedObjectVector taken(context);
+  if (!taken.reserve(unhandled.length())) {
+    JS_ClearPendingException(context);
+    return;
+  }
+  for (JSObject* promise : unhandled) taken.infallibleAppend(promise);
+  unhandled.clear();
+  for (size_t i = 0; i < taken.length(); ++i) {
+    JS::RootedObject promise(context, taken[i]);
+    // A handler added while earlier ones were reported handles it after all.
+    if (JS::GetPromiseIsHandled(promise)) continue;
+    JS::RootedValue reason(context, JS::GetPromiseResult(promise));
+    JS::RootedObject site(context, JS::GetPromiseResolutionSite(promise));
+    reportException(context, reporter, JS::ExceptionStack(context, reason, site), "(in promise) ",
+                    outOfMemorySite);
+  }
+}
+
+}  // namespace oru::script
