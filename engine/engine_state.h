@@ -12,7 +12,7 @@ struct Color {
 };
 
 // The number of SDL key symbols (SDLK_LAST in SDL 1.2 and sdl12-compat,
-// checked where SDL is included), and so of key flags.
+// checked against it in frame.cpp), and so of key flags.
 constexpr int keySymbolCount = 323;
 
 // Half the current line width, in script units.
