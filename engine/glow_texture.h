@@ -1,8 +1,7 @@
+#pragma once
+
 // The glow texture: the single 128x128 luminance texture from which every
 // point and line picks its soft, glowing shape.
-
-#ifndef ORU_ENGINE_GLOW_TEXTURE_H_
-#define ORU_ENGINE_GLOW_TEXTURE_H_
 
 #include <array>
 #include <vector>
@@ -21,5 +20,3 @@ float profileLevel(double distance);
 // Builds the glow texture: glowTextureSize * glowTextureSize luminance bytes,
 // row by row, row 0 first (index = row * glowTextureSize + column).
 std::vector<unsigned char> makeGlowTexture();
-
-#endif  // ORU_ENGINE_GLOW_TEXTURE_H_

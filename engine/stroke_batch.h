@@ -1,3 +1,5 @@
+#pragma once
+
 // The strokes waiting to be drawn. drawLine and drawPoint append their quads,
 // corners already placed in script coordinates and each with its colour, to
 // one vertex array. The array goes to OpenGL in one draw (client-side arrays,
@@ -5,9 +7,6 @@
 // when the coordinate system or the window changes, and when it is full.
 // Light adds up in any order, but the strokes still reach the frame in the
 // order they were made.
-
-#ifndef ORU_ENGINE_STROKE_BATCH_H_
-#define ORU_ENGINE_STROKE_BATCH_H_
 
 // One corner as the vertex array holds it: position in script coordinates,
 // texture coordinates into the glow texture, and the drawing colour.
@@ -33,5 +32,3 @@ void drawPendingStrokes();
 // Draws the queued strokes before the frame is shown, and starts counting the
 // work handed to the driver for the next frame afresh.
 void drawPendingStrokesForShowing();
-
-#endif  // ORU_ENGINE_STROKE_BATCH_H_

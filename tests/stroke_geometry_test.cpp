@@ -10,7 +10,7 @@ namespace {
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 
-void ExpectCorner(const QuadCorner& actual, const QuadCorner& expected, int index) {
+void expectCorner(const QuadCorner& actual, const QuadCorner& expected, int index) {
   SCOPED_TRACE(::testing::Message() << "corner " << index + 1);
   EXPECT_EQ(actual.x, expected.x);
   EXPECT_EQ(actual.y, expected.y);
@@ -19,15 +19,15 @@ void ExpectCorner(const QuadCorner& actual, const QuadCorner& expected, int inde
 }
 
 template <size_t N>
-void ExpectCorners(const std::array<QuadCorner, N>& actual,
+void expectCorners(const std::array<QuadCorner, N>& actual,
                    const std::array<QuadCorner, N>& expected) {
   for (size_t i = 0; i < N; ++i) {
-    ExpectCorner(actual[i], expected[i], static_cast<int>(i));
+    expectCorner(actual[i], expected[i], static_cast<int>(i));
   }
 }
 
 TEST(PointQuadTest, LineWidthSquareShowingTheTurnedSpot) {
-  ExpectCorners(
+  expectCorners(
       pointQuad(4.0f),
       {{{-4, -4, 0.5f, 0.5f}, {-4, 4, 1.0f, 0.5f}, {4, 4, 1.0f, 0.0f}, {4, -4, 0.5f, 0.0f}}});
 }
@@ -42,7 +42,7 @@ TEST(PointQuadTest, ScalesWithHalfWidth) {
 
 TEST(LineQuadsTest, CapsAndBodyOfAHundredLongLine) {
   // Covers x from -4 to 104: start cap -4..4, body 4..96, end cap 96..104.
-  ExpectCorners(lineQuads(100.0f, 4.0f), {{{-4, -4, 0.0f, 0.0f},
+  expectCorners(lineQuads(100.0f, 4.0f), {{{-4, -4, 0.0f, 0.0f},
                                            {-4, 4, 0.5f, 0.0f},
                                            {4, 4, 0.5f, 0.5f},
                                            {4, -4, 0.0f, 0.5f},
@@ -70,7 +70,7 @@ TEST(LineQuadsTest, LineAsLongAsItsWidthHasZeroLengthBody) {
 
 TEST(LineQuadsTest, NegativeWidthGoesIntoTheSameFormulas) {
   // Line width -8: the body spans -4..104 and both caps lie inside it.
-  ExpectCorners(lineQuads(100.0f, -4.0f), {{{4, 4, 0.0f, 0.0f},
+  expectCorners(lineQuads(100.0f, -4.0f), {{{4, 4, 0.0f, 0.0f},
                                             {4, -4, 0.5f, 0.0f},
                                             {-4, -4, 0.5f, 0.5f},
                                             {-4, 4, 0.0f, 0.5f},
