@@ -1,11 +1,13 @@
 #include "display_fixture.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
+#include "engine_state.h"
 #include "frame.h"
 #include "script_context.h"
 #include "script_host.h"
@@ -49,7 +51,14 @@ void DisplayTest::SetUp() {
   ASSERT_TRUE(openScriptHost());
 }
 
-void DisplayTest::TearDown() { closeScriptHost(); }
+void DisplayTest::TearDown() {
+  closeScriptHost();
+  // The next test starts as a fresh process would, with SDL not started (its
+  // cursor shown, no window): strokes still queued go to this window first.
+  drawPendingStrokes();
+  SDL_Quit();
+  hasDrawingContext = false;
+}
 
 bool DisplayTest::run(const std::string& script) {
   return scriptContext->evaluate(script.data(), static_cast<uint32_t>(script.size()), "test.js", 1);
