@@ -5,18 +5,11 @@
 #include <cstdlib>
 
 #include "engine_state.h"
+#include "frame_delay.h"
 #include "quit_signals.h"
 #include "stroke_batch.h"
 
-// How long flip sleeps, in milliseconds, to give time back to the system. The
-// benchmark build sets it to 0 so that frame times measure drawing alone.
-#ifndef ORU_FRAME_DELAY_MS
-#define ORU_FRAME_DELAY_MS 5
-#endif
-
 namespace {
-
-constexpr Uint32 frameDelayMs = ORU_FRAME_DELAY_MS;
 
 FrameHooks hooks = {nullptr, nullptr};
 bool clockStarted = false;
@@ -74,7 +67,7 @@ void flip() {
     SDL_GL_SwapBuffers();
   }
   if (hooks.frameEnded) hooks.frameEnded();
-  if constexpr (frameDelayMs > 0) SDL_Delay(frameDelayMs);
+  if (frameDelayMs > 0) SDL_Delay(frameDelayMs);
 }
 
 bool leftDown() { return keyHeld(SDLK_LEFT); }

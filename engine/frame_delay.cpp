@@ -1,0 +1,3 @@
+#include "frame_delay.h"
+
+const uint32_t frameDelayMs = 5;
