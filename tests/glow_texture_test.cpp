@@ -45,12 +45,12 @@ class GlowTextureTest : public ::testing::Test {
   std::vector<unsigned char> texture = makeGlowTexture();
 };
 
-TEST(LineProfileTest, HoldsTheFalloffLevels) {
+TEST(LineProfile, HoldsTheFalloffLevels) {
   ASSERT_EQ(glowTextureSize, textureSide);
   for (int i = 0; i < 32; ++i) EXPECT_EQ(lineProfile[i], profileLevels[i]) << i;
 }
 
-TEST(ProfileLevelTest, ExactAtTheProfilePoints) {
+TEST(ProfileLevel, ExactAtTheProfilePoints) {
   EXPECT_FLOAT_EQ(profileLevel(0.5), 252.0f);
   EXPECT_FLOAT_EQ(profileLevel(1.5), 249.0f);
   EXPECT_FLOAT_EQ(profileLevel(13.5), 126.0f);
@@ -58,14 +58,14 @@ TEST(ProfileLevelTest, ExactAtTheProfilePoints) {
   EXPECT_FLOAT_EQ(profileLevel(30.5), 0.0f);
 }
 
-TEST(ProfileLevelTest, InterpolatesLinearlyBetweenPoints) {
+TEST(ProfileLevel, InterpolatesLinearlyBetweenPoints) {
   EXPECT_FLOAT_EQ(profileLevel(1.0), 250.5f);
   EXPECT_FLOAT_EQ(profileLevel(2.0), 246.5f);
   EXPECT_FLOAT_EQ(profileLevel(15.75), 95.0f);  // 98 - 12 * 0.25
   EXPECT_FLOAT_EQ(profileLevel(29.0), 3.0f);
 }
 
-TEST(ProfileLevelTest, ClampedOutsideTheProfile) {
+TEST(ProfileLevel, ClampedOutsideTheProfile) {
   EXPECT_FLOAT_EQ(profileLevel(0.0), 252.0f);
   EXPECT_FLOAT_EQ(profileLevel(0.25), 252.0f);
   EXPECT_FLOAT_EQ(profileLevel(31.5), 0.0f);
