@@ -3,12 +3,11 @@ BUILD_DIR := build
 CHECKED_DIR := build-sanitize
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS := 600
-WITH_SANITIZERS := ./tests/sanitizer/environment.sh
 PREFIX := /usr/local
 DEB_DIR := build-deb
 
 .PHONY: deps build run test test-debian13 install uninstall deb test-package test-package-debian13 \
-  bench checked-build check-sanitize fuzz clean
+  bench checked-build check-sanitize fuzz check-format clean
 
 deps:
 	./tools/install-deps.sh
@@ -84,11 +83,16 @@ check-sanitize: checked-build
 # checked build's corpus; a crash is saved there as crash-*.
 fuzz: checked-build
 	mkdir -p $(CHECKED_DIR)/tests/fuzz/corpus
-	$(WITH_SANITIZERS) ./tests/with_display.sh $(CHECKED_DIR)/tests/fuzz/script_fuzzer \
-	  -close_fd_mask=1 -detect_leaks=0 -max_len=4096 -len_control=20 -timeout=20 -rss_limit_mb=4096 \
-	  -print_final_stats=1 \
+	./tests/fuzz/run.sh $(CHECKED_DIR)/tests/fuzz/script_fuzzer \
 	  -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(CHECKED_DIR)/tests/fuzz/ \
 	  $(CHECKED_DIR)/tests/fuzz/corpus tests/fuzz/corpus
+
+# Whether every C++ source and header of ours is formatted as .clang-format
+# says (clang-format 14, Debian 12's); lists each difference.
+FORMATTED_DIRS := app script engine tests bench
+check-format:
+	./tools/install-deps.sh clang-format
+	find $(FORMATTED_DIRS) -name '*.cpp' -o -name '*.h' | sort | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD_DIR) $(CHECKED_DIR) $(DEB_DIR)

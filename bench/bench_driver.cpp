@@ -6,13 +6,11 @@
 //   [--seconds S] [--repeats R] [--startup-runs K] [--only PART]
 // BUILD_DIR holds oru and bench/{oru_bench,native_lines,libgl_call_counter.so}; results go to
 // BUILD_DIR/bench/results.csv, the heap profiles' differences next to it.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
+//
+// This file holds the workloads and what is measured of them; runs of the
+// programs are bench_process.*, the table and CSV results_table.*, and the
+// reading of heaptrack's listings heap_profile.*.
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,200 +18,24 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "bench_process.h"
+#include "heap_profile.h"
+#include "results_table.h"
 
 namespace {
 
-// ---- processes ----
-
-int64_t monotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
-
-// One finished child process.
-struct Run {
-  bool started = false;
-  int status = -1;        // the wait status
-  double peakMiB = 0;     // ru_maxrss
-  double anonMiB = NAN;   // resident anonymous memory just before SIGTERM
-  double fileMiB = NAN;   // resident file-backed memory (code, data) just before SIGTERM
-  int64_t spawnedAt = 0;  // CLOCK_MONOTONIC just before the spawn
-  std::string output;     // standard output and standard error, interleaved
-  bool exitedCleanly() const { return started && WIFEXITED(status) && WEXITSTATUS(status) == 0; }
-};
-
-// A "Name:  value kB" line of /proc/PID/status, in MiB; NAN when missing.
-double statusMiB(pid_t pid, const std::string& name) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.compare(0, name.size() + 1, name + ":") == 0)
-      return std::strtod(line.c_str() + name.size() + 1, nullptr) / 1024;
-  }
-  return NAN;
-}
-
-// Runs args to the end with its output captured. After terminateAfter seconds
-// (if > 0) it gets SIGTERM; after killAfter seconds SIGKILL, so a hung run
-// cannot hang the benchmark.
-Run runProcess(const std::vector<std::string>& args, double terminateAfter = 0,
-               double killAfter = 300) {
-  Run run;
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return run;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
-  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-  posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-
-  pid_t pid = 0;
-  run.spawnedAt = monotonicNanoseconds();
-  int spawnError = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeEnds[1]);
-  if (spawnError != 0) {
-    close(pipeEnds[0]);
-    run.output = std::string("could not start ") + args[0] + ": " + std::strerror(spawnError);
-    return run;
-  }
-  run.started = true;
-
-  bool terminated = false, killed = false;
-  char buffer[4096];
-  for (;;) {
-    double elapsed = (monotonicNanoseconds() - run.spawnedAt) * 1e-9;
-    if (terminateAfter > 0 && !terminated && elapsed >= terminateAfter) {
-      run.anonMiB = statusMiB(pid, "RssAnon");
-      run.fileMiB = statusMiB(pid, "RssFile") + statusMiB(pid, "RssShmem");
-      kill(pid, SIGTERM);
-      terminated = true;
-    }
-    if (!killed && elapsed >= killAfter) {
-      kill(pid, SIGKILL);
-      killed = true;
-    }
-    pollfd readable = {pipeEnds[0], POLLIN, 0};
-    if (poll(&readable, 1, 50) <= 0) continue;
-    ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-    if (got <= 0) break;
-    run.output.append(buffer, static_cast<size_t>(got));
-  }
-  close(pipeEnds[0]);
-  rusage usage{};
-  wait4(pid, &run.status, 0, &usage);
-  run.peakMiB = usage.ru_maxrss / 1024.0;
-  return run;
-}
-
-// The words after the first line of output that starts with prefix, or "".
-std::string field(const std::string& output, const std::string& prefix) {
-  std::istringstream lines(output);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
-  }
-  return "";
-}
-
-// ---- statistics ----
-
+// The middle value (the mean of the middle two for an even count); NAN when empty.
 double median(std::vector<double> values) {
   if (values.empty()) return NAN;
   std::sort(values.begin(), values.end());
   size_t middle = values.size() / 2;
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
-
-// ---- the table ----
-
-struct Row {
-  std::string measure, unit;
-  double oru = NAN, cpp = NAN;
-  std::string comparison;  // as printed: "0.98x" or "+12.3"
-  double comparisonValue = NAN;
-  std::string target, met;
-  double peer = NAN;  // the LOVE program, for the drawing rows
-};
-
-std::string number(double value, int decimals) {
-  if (std::isnan(value)) return "-";
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
-// A difference with its sign always shown: "+12.3", "-0.4".
-std::string signedNumber(double value, int decimals) {
-  std::string text = number(value, decimals);
-  return text[0] == '-' ? text : "+" + text;
-}
-
-// Prints the rows as an aligned text table.
-void printTable(const std::vector<Row>& rows, const std::vector<int>& decimals) {
-  std::vector<std::vector<std::string>> cells = {
-      {"measure", "unit", "oru (script)", "plain C++", "LOVE 11", "comparison", "target", "met"}};
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const Row& row = rows[i];
-    cells.push_back({row.measure, row.unit, number(row.oru, decimals[i]),
-                     number(row.cpp, decimals[i]), number(row.peer, decimals[i]), row.comparison,
-                     row.target, row.met});
-  }
-  std::vector<size_t> widths(cells[0].size(), 0);
-  for (const auto& line : cells)
-    for (size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
-  for (size_t r = 0; r < cells.size(); ++r) {
-    std::string text;
-    for (size_t c = 0; c < cells[r].size(); ++c) {
-      const std::string& cell = cells[r][c];
-      bool right = c >= 2 && c <= 5;  // numbers align right
-      std::string pad(widths[c] - cell.size(), ' ');
-      text += right ? pad + cell : cell + pad;
-      if (c + 1 < cells[r].size()) text += "  ";
-    }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    std::printf("%s\n", text.c_str());
-    if (r == 0) {
-      size_t total = 0;
-      for (size_t width : widths) total += width + 2;
-      std::printf("%s\n", std::string(total - 2, '-').c_str());
-    }
-  }
-}
-
-std::string csvCell(const std::string& text) {
-  if (text.find_first_of(",\"") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-
-bool writeCsv(const std::string& path, const std::vector<Row>& rows) {
-  std::ofstream out(path);
-  out << "measure,unit,oru,cpp,love,comparison,target,met\n";
-  for (const Row& row : rows) {
-    out << csvCell(row.measure) << ',' << csvCell(row.unit) << ',' << number(row.oru, 6) << ','
-        << number(row.cpp, 6) << ',' << number(row.peer, 6) << ',' << number(row.comparisonValue, 6)
-        << ',' << csvCell(row.target) << ',' << csvCell(row.met) << '\n';
-  }
-  return static_cast<bool>(out);
-}
-
-// ---- the benchmark ----
 
 struct Options {
   std::string buildDir;
@@ -266,16 +88,12 @@ class Bench {
   void benchDemoMemory();
   void benchHeap();
   void benchCalls();
-  void add(Row row, int places) {
-    rows.push_back(std::move(row));
-    decimals.push_back(places);
-  }
+  void add(Row row, int places) { table.add(std::move(row), places); }
 
   Options options;
   std::string oru, oruBench, nativeLines, glCounter, outDir;
   bool peerReady = false;  // LOVE is installed and has the glow texture
-  std::vector<Row> rows;
-  std::vector<int> decimals;
+  ResultsTable table;
   std::vector<std::string> problems;
   double peak10000Oru = NAN, peak10000Cpp = NAN;
 };
@@ -500,117 +318,6 @@ void Bench::benchDemoMemory() {
   }
 }
 
-// Allocation calls made in a stretch of frames, by who called the allocator.
-struct HeapCalls {
-  double driver = 0;      // the OpenGL driver: Mesa, llvmpipe and its LLVM
-  double x11 = 0;         // Xlib and XCB, from presenting frames
-  double background = 0;  // anything else, on threads of its own (the script engine's helpers)
-  double mainThread = 0;  // anything else on the main thread: the script engine's own work
-  double strokePath = 0;  // anything else inside a drawing call or a script-to-native call
-};
-
-// Sorts the allocation calls of a heaptrack_print listing with backtraces.
-// Each site ("N calls to allocation functions ... from", the caller, "  in
-// LIBRARY") is followed by its backtraces ("N calls with ... from:", then
-// frames). A backtrace counts for the driver or X11 when any of its frames
-// (the caller included) lies in their libraries; otherwise for another
-// thread when it went through start_thread, else for the drawing path when
-// the innermost frame of oru's own code (a source under sourceRoot) is a
-// stroke native or a script-to-native adapter, else for the rest of the main
-// thread: a script run by runScript runs inside an adapter too, further out.
-HeapCalls heapCallsByCaller(const std::string& listing, const std::string& sourceRoot) {
-  enum Kind { none, driver, x11 };
-  auto kindOf = [](const std::string& line) {
-    static const char* const driverLibraries[] = {"/dri/", "libGLX_mesa", "libglapi", "libLLVM"};
-    static const char* const x11Libraries[] = {"libX11", "libxcb"};
-    if (line.compare(0, 5, "  in ") != 0 && line.find("      in ") == std::string::npos)
-      return none;
-    for (const char* library : driverLibraries)
-      if (line.find(library) != std::string::npos) return driver;
-    for (const char* library : x11Libraries)
-      if (line.find(library) != std::string::npos) return x11;
-    return none;
-  };
-  HeapCalls calls;
-  Kind siteKind = none, traceKind = none;
-  bool background = false, stroke = false, ownFrameSeen = false;
-  bool siteOwn = false, siteStroke = false;  // whether the caller itself is oru's, a stroke path
-  std::string function;                      // the last function name read
-  auto isOwnFrame = [&](const std::string& line, size_t indent) {
-    return line.compare(0, indent + 3, std::string(indent, ' ') + "at ") == 0 &&
-           line.compare(indent + 3, sourceRoot.size(), sourceRoot) == 0;
-  };
-  auto isStrokeFunction = [&] {
-    for (const char* name : {"drawLine", "drawPoint", "queuePoint", "queueQuads", "NativeAdapter"})
-      if (function.find(name) != std::string::npos) return true;
-    return false;
-  };
-  double site = 0, traced = 0, trace = 0;
-  auto add = [&](Kind kind, bool otherThread, bool onStrokePath, double count) {
-    if (kind == driver)
-      calls.driver += count;
-    else if (kind == x11)
-      calls.x11 += count;
-    else if (otherThread)
-      calls.background += count;
-    else
-      (onStrokePath ? calls.strokePath : calls.mainThread) += count;
-  };
-  auto endTrace = [&] {
-    add(siteKind != none ? siteKind : traceKind, background, stroke, trace);
-    traced += trace;
-    trace = 0;
-    traceKind = none;
-    background = false;
-    ownFrameSeen = siteOwn;
-    stroke = siteStroke;
-  };
-  auto endSite = [&] {
-    endTrace();
-    // Calls the listing gives no backtrace for count against the drawing path.
-    add(siteKind, false, true, site - traced);
-    site = traced = 0;
-  };
-  std::istringstream lines(listing);
-  std::string line;
-  bool inSite = false, inTrace = false;
-  while (std::getline(lines, line)) {
-    if (line.find(" calls to allocation functions with ") != std::string::npos &&
-        line.back() != ':') {
-      endSite();
-      site = std::strtod(line.c_str(), nullptr);
-      siteKind = none;
-      siteOwn = siteStroke = ownFrameSeen = stroke = false;
-      function.clear();
-      inSite = true;
-      inTrace = false;
-    } else if (line.find(" calls with ") != std::string::npos && line.back() == ':') {
-      endTrace();
-      trace = std::strtod(line.c_str(), nullptr);
-      inSite = false;
-      inTrace = true;
-    } else if (inSite) {
-      if (Kind kind = kindOf(line)) siteKind = kind;
-      if (line[0] != ' ') function = line;
-      if (!siteOwn && isOwnFrame(line, 2)) {
-        siteOwn = ownFrameSeen = true;
-        siteStroke = stroke = isStrokeFunction();
-      }
-    } else if (inTrace) {
-      if (line.find("start_thread") != std::string::npos) background = true;
-      if (line.compare(0, 4, "    ") == 0 && line[4] != ' ') function = line;
-      if (!ownFrameSeen && isOwnFrame(line, 6)) {
-        ownFrameSeen = true;
-        stroke = isStrokeFunction();
-      }
-      Kind kind = kindOf(line);
-      if (kind == driver || (kind == x11 && traceKind == none)) traceKind = kind;
-    }
-  }
-  endSite();
-  return calls;
-}
-
 // Heap allocations on the drawing path: heaptrack over 10,000 lines and
 // 10,000 points a frame, for a short and a longer run. heaptrack_print's
 // difference of the two, divided by the extra frames, leaves start-up and
@@ -753,7 +460,7 @@ int Bench::runAll() {
   mkdir(outDir.c_str(), 0755);
   std::printf("oru benchmark: script (%s) against plain C++ (%s)\n", oruBench.c_str(),
               nativeLines.c_str());
-  std::printf("Both are built with flip's 5 ms sleep compiled out (ORU_FRAME_DELAY_MS=0).\n");
+  std::printf("Both are built with flip's 5 ms sleep set to 0 (bench/no_frame_delay.cpp).\n");
   std::fflush(stdout);
   auto part = [&](const char* name, const std::string& what) {
     if (!options.only.empty() && options.only != name) return false;
@@ -774,7 +481,7 @@ int Bench::runAll() {
   if (part("calls", "script-to-native calls")) benchCalls();
   std::printf("\n");
 
-  printTable(rows, decimals);
+  table.print();
   std::printf(
       "\nDrawing: frames timed from the end of the first flip to the end of the last; each side's\n"
       "fastest run (runs alternate, back to back); the ratio is script lines/s over C++ lines/s,\n"
@@ -786,7 +493,7 @@ int Bench::runAll() {
       "drawing calls recorded from 200 frames of the demo.\n"
       "For the calls, the plain C++ column holds the baseline each row names.\n");
   std::string csv = outDir + "/results.csv";
-  if (writeCsv(csv, rows))
+  if (table.writeCsv(csv))
     std::printf("Results written to %s; heap differences in %s/heap-*-per-frame.txt\n", csv.c_str(),
                 outDir.c_str());
   else

@@ -5,14 +5,9 @@
 #include <cstdlib>
 
 #include "engine/engine_state.h"
+#include "engine/frame_delay.h"
 #include "engine/quit_signals.h"
 #include "engine/stroke_batch.h"
-
-// How long flip sleeps, in milliseconds, to give time back to the system. The
-// benchmark build sets it to 0 so that frame times measure drawing alone.
-#ifndef ORU_FRAME_DELAY_MS
-#define ORU_FRAME_DELAY_MS 5
-#endif
 
 namespace oru::engine {
 
@@ -20,8 +15,6 @@ namespace oru::engine {
 static_assert(keySymbolCount == SDLK_LAST, "the key flags must cover SDL's key symbols");
 
 namespace {
-
-constexpr Uint32 frameDelayMs = ORU_FRAME_DELAY_MS;
 
 FrameHooks hooks = {nullptr, nullptr};
 bool clockStarted = false;
@@ -79,7 +72,7 @@ void flip() {
     SDL_GL_SwapBuffers();
   }
   if (hooks.frameEnded) hooks.frameEnded();
-  if constexpr (frameDelayMs > 0) SDL_Delay(frameDelayMs);
+  if (frameDelayMs > 0) SDL_Delay(frameDelayMs);
 }
 
 bool leftDown() { return keyHeld(SDLK_LEFT); }

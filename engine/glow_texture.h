@@ -1,8 +1,7 @@
+#pragma once
+
 // The glow texture: the single 128x128 luminance texture from which every
 // point and line picks its soft, glowing shape.
-
-#ifndef ORU_ENGINE_GLOW_TEXTURE_H_
-#define ORU_ENGINE_GLOW_TEXTURE_H_
 
 #include <array>
 #include <vector>
@@ -25,5 +24,3 @@ float profileLevel(double distance);
 std::vector<unsigned char> makeGlowTexture();
 
 }  // namespace oru::engine
-
-#endif  // ORU_ENGINE_GLOW_TEXTURE_H_

@@ -1,5 +1,5 @@
+#pragma once
 
-namespace oru::engine {
 // The strokes waiting to be drawn. drawLine and drawPoint append their quads,
 // corners already placed in script coordinates and each with its colour, to
 // one vertex array. The array goes to OpenGL in one draw (client-side arrays,
@@ -8,8 +8,7 @@ namespace oru::engine {
 // Light adds up in any order, but the strokes still reach the frame in the
 // order they were made.
 
-#ifndef ORU_ENGINE_STROKE_BATCH_H_
-#define ORU_ENGINE_STROKE_BATCH_H_
+namespace oru::engine {
 
 // One corner as the vertex array holds it: position in script coordinates,
 // texture coordinates into the glow texture, and the drawing colour.
@@ -37,5 +36,3 @@ void drawPendingStrokes();
 void drawPendingStrokesForShowing();
 
 }  // namespace oru::engine
-
-#endif  // ORU_ENGINE_STROKE_BATCH_H_

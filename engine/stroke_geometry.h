@@ -1,9 +1,8 @@
+#pragma once
+
 // Geometry of the glow strokes: the textured quads that drawPoint and drawLine
 // submit, and where a line is placed. Pure arithmetic, no drawing calls, so the
 // GL code can send these corners as they are.
-
-#ifndef ORU_ENGINE_STROKE_GEOMETRY_H_
-#define ORU_ENGINE_STROKE_GEOMETRY_H_
 
 #include <array>
 
@@ -39,5 +38,3 @@ struct LinePlacement {
 LinePlacement placeLine(float x1, float y1, float x2, float y2, float w);
 
 }  // namespace oru::engine
-
-#endif  // ORU_ENGINE_STROKE_GEOMETRY_H_

@@ -1,12 +1,14 @@
 #include "display_fixture.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "app/script_host.h"
+#include "engine/engine_state.h"
 #include "engine/frame.h"
 #include "engine/stroke_batch.h"
 #include "script/script_context.h"
@@ -53,7 +55,14 @@ void DisplayTest::SetUp() {
   ASSERT_TRUE(openScriptHost());
 }
 
-void DisplayTest::TearDown() { closeScriptHost(); }
+void DisplayTest::TearDown() {
+  closeScriptHost();
+  // The next test starts as a fresh process would, with SDL not started (its
+  // cursor shown, no window): strokes still queued go to this window first.
+  drawPendingStrokes();
+  SDL_Quit();
+  hasDrawingContext = false;
+}
 
 bool DisplayTest::run(const std::string& script) {
   return scriptContext->evaluate(script.data(), static_cast<uint32_t>(script.size()), "test.js", 1);

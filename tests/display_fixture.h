@@ -23,7 +23,8 @@ struct Frame {
 };
 
 // The script host with the whole script interface, run in this process
-// against the real display; every test runs in a process of its own.
+// against the real display. Each test ends with SDL shut down, so it leaves
+// nothing behind for the next one when several run in one process.
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override;

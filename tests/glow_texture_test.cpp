@@ -11,47 +11,48 @@ using namespace oru::engine;
 
 namespace {
 
-constexpr int kSize = 128;
+constexpr int textureSide = 128;
 
 // The falloff levels at distances 0.5, 1.5, ..., 31.5.
-const int kProfile[32] = {252, 249, 244, 238, 231, 223, 214, 203, 192, 181, 168,
-                          155, 140, 126, 112, 98,  86,  74,  64,  54,  46,  38,
-                          31,  25,  19,  14,  10,  6,   4,   2,   0,   0};
+const int profileLevels[32] = {252, 249, 244, 238, 231, 223, 214, 203, 192, 181, 168,
+                               155, 140, 126, 112, 98,  86,  74,  64,  54,  46,  38,
+                               31,  25,  19,  14,  10,  6,   4,   2,   0,   0};
 
 // Reference falloff: find the two profile points around the distance and
 // interpolate between them.
-double ReferenceLevel(double distance) {
-  if (distance <= 0.5) return kProfile[0];
-  if (distance >= 31.5) return kProfile[31];
+double referenceLevel(double distance) {
+  if (distance <= 0.5) return profileLevels[0];
+  if (distance >= 31.5) return profileLevels[31];
   for (int i = 0; i < 31; ++i) {
     const double lo = i + 0.5;
     const double hi = i + 1.5;
     if (distance <= hi) {
-      return kProfile[i] + (kProfile[i + 1] - kProfile[i]) * (distance - lo) / (hi - lo);
+      return profileLevels[i] +
+             (profileLevels[i + 1] - profileLevels[i]) * (distance - lo) / (hi - lo);
     }
   }
   return 0;
 }
 
-int RadialLevel(double cx, double cy, int column, int row) {
-  return static_cast<int>(std::floor(ReferenceLevel(std::hypot(column - cx, row - cy)) + 0.5));
+int radialLevel(double cx, double cy, int column, int row) {
+  return static_cast<int>(std::floor(referenceLevel(std::hypot(column - cx, row - cy)) + 0.5));
 }
 
-int Texel(const std::vector<unsigned char>& texture, int column, int row) {
-  return texture[row * kSize + column];
+int texel(const std::vector<unsigned char>& texture, int column, int row) {
+  return texture[row * textureSide + column];
 }
 
 class GlowTextureTest : public ::testing::Test {
  protected:
-  std::vector<unsigned char> texture_ = makeGlowTexture();
+  std::vector<unsigned char> texture = makeGlowTexture();
 };
 
-TEST(LineProfileTest, HoldsTheFalloffLevels) {
-  ASSERT_EQ(glowTextureSize, kSize);
-  for (int i = 0; i < 32; ++i) EXPECT_EQ(lineProfile[i], kProfile[i]) << i;
+TEST(LineProfile, HoldsTheFalloffLevels) {
+  ASSERT_EQ(glowTextureSize, textureSide);
+  for (int i = 0; i < 32; ++i) EXPECT_EQ(lineProfile[i], profileLevels[i]) << i;
 }
 
-TEST(ProfileLevelTest, ExactAtTheProfilePoints) {
+TEST(ProfileLevel, ExactAtTheProfilePoints) {
   EXPECT_FLOAT_EQ(profileLevel(0.5), 252.0f);
   EXPECT_FLOAT_EQ(profileLevel(1.5), 249.0f);
   EXPECT_FLOAT_EQ(profileLevel(13.5), 126.0f);
@@ -59,14 +60,14 @@ TEST(ProfileLevelTest, ExactAtTheProfilePoints) {
   EXPECT_FLOAT_EQ(profileLevel(30.5), 0.0f);
 }
 
-TEST(ProfileLevelTest, InterpolatesLinearlyBetweenPoints) {
+TEST(ProfileLevel, InterpolatesLinearlyBetweenPoints) {
   EXPECT_FLOAT_EQ(profileLevel(1.0), 250.5f);
   EXPECT_FLOAT_EQ(profileLevel(2.0), 246.5f);
   EXPECT_FLOAT_EQ(profileLevel(15.75), 95.0f);  // 98 - 12 * 0.25
   EXPECT_FLOAT_EQ(profileLevel(29.0), 3.0f);
 }
 
-TEST(ProfileLevelTest, ClampedOutsideTheProfile) {
+TEST(ProfileLevel, ClampedOutsideTheProfile) {
   EXPECT_FLOAT_EQ(profileLevel(0.0), 252.0f);
   EXPECT_FLOAT_EQ(profileLevel(0.25), 252.0f);
   EXPECT_FLOAT_EQ(profileLevel(31.5), 0.0f);
@@ -74,7 +75,7 @@ TEST(ProfileLevelTest, ClampedOutsideTheProfile) {
 }
 
 TEST_F(GlowTextureTest, HasOneByteForEveryTexel) {
-  EXPECT_EQ(texture_.size(), static_cast<size_t>(kSize * kSize));
+  EXPECT_EQ(texture.size(), static_cast<size_t>(textureSide * textureSide));
 }
 
 TEST_F(GlowTextureTest, StraightRowsAreTheMirroredProfile) {
@@ -85,7 +86,7 @@ TEST_F(GlowTextureTest, StraightRowsAreTheMirroredProfile) {
                             46,  38,  31,  25,  19,  14,  10,  6,   4,   2,   0,   0};
   for (int row = 31; row <= 110; ++row) {
     for (int column = 0; column < 64; ++column) {
-      ASSERT_EQ(Texel(texture_, column, row), expected[column])
+      ASSERT_EQ(texel(texture, column, row), expected[column])
           << "column " << column << " row " << row;
     }
   }
@@ -94,19 +95,19 @@ TEST_F(GlowTextureTest, StraightRowsAreTheMirroredProfile) {
 TEST_F(GlowTextureTest, ClosingRowIsAFaintEdge) {
   for (int column = 0; column < 64; ++column) {
     const int expected = (column >= 2 && column <= 61) ? 2 : 0;
-    EXPECT_EQ(Texel(texture_, column, 111), expected) << "column " << column;
+    EXPECT_EQ(texel(texture, column, 111), expected) << "column " << column;
   }
 }
 
 TEST_F(GlowTextureTest, EmptyRegionsAreZero) {
-  for (int row = 112; row < kSize; ++row) {
+  for (int row = 112; row < textureSide; ++row) {
     for (int column = 0; column < 64; ++column) {
-      ASSERT_EQ(Texel(texture_, column, row), 0) << "column " << column << " row " << row;
+      ASSERT_EQ(texel(texture, column, row), 0) << "column " << column << " row " << row;
     }
   }
-  for (int row = 64; row < kSize; ++row) {
-    for (int column = 64; column < kSize; ++column) {
-      ASSERT_EQ(Texel(texture_, column, row), 0) << "column " << column << " row " << row;
+  for (int row = 64; row < textureSide; ++row) {
+    for (int column = 64; column < textureSide; ++column) {
+      ASSERT_EQ(texel(texture, column, row), 0) << "column " << column << " row " << row;
     }
   }
 }
@@ -115,36 +116,36 @@ TEST_F(GlowTextureTest, RoundedEndIsUpperHalfOfASpotOnTheStrip) {
   int worst = 0;
   for (int row = 0; row <= 30; ++row) {
     for (int column = 0; column < 64; ++column) {
-      const int expected = RadialLevel(31.5, 31.5, column, row);
-      const int deviation = std::abs(Texel(texture_, column, row) - expected);
+      const int expected = radialLevel(31.5, 31.5, column, row);
+      const int deviation = std::abs(texel(texture, column, row) - expected);
       worst = std::max(worst, deviation);
       EXPECT_LE(deviation, 2) << "column " << column << " row " << row;
     }
   }
   RecordProperty("max_deviation", worst);
   // The corners lie beyond the glow; the texels nearest its centre are bright.
-  EXPECT_EQ(Texel(texture_, 0, 0), 0);
-  EXPECT_EQ(Texel(texture_, 63, 0), 0);
-  EXPECT_GE(Texel(texture_, 31, 30), 240);
-  EXPECT_GE(Texel(texture_, 32, 30), 240);
+  EXPECT_EQ(texel(texture, 0, 0), 0);
+  EXPECT_EQ(texel(texture, 63, 0), 0);
+  EXPECT_GE(texel(texture, 31, 30), 240);
+  EXPECT_GE(texel(texture, 32, 30), 240);
 }
 
 TEST_F(GlowTextureTest, PointSpotIsCentredOnTexel96And31) {
   int worst = 0;
   for (int row = 0; row < 64; ++row) {
-    for (int column = 64; column < kSize; ++column) {
+    for (int column = 64; column < textureSide; ++column) {
       if (column == 96 && row == 31) continue;
-      const int expected = RadialLevel(96, 31, column, row);
-      const int deviation = std::abs(Texel(texture_, column, row) - expected);
+      const int expected = radialLevel(96, 31, column, row);
+      const int deviation = std::abs(texel(texture, column, row) - expected);
       worst = std::max(worst, deviation);
       EXPECT_LE(deviation, 4) << "column " << column << " row " << row;
     }
   }
   RecordProperty("max_deviation", worst);
-  EXPECT_EQ(Texel(texture_, 96, 31), 254);
+  EXPECT_EQ(texel(texture, 96, 31), 254);
   // The spot stays inside its quadrant: nothing beyond its edges.
-  EXPECT_EQ(Texel(texture_, 64, 31), 0);
-  EXPECT_EQ(Texel(texture_, 96, 63), 0);
+  EXPECT_EQ(texel(texture, 64, 31), 0);
+  EXPECT_EQ(texel(texture, 96, 63), 0);
 }
 
 }  // namespace

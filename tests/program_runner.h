@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
+
 // A fresh temporary directory for script files, removed with everything in it.
 class ScriptDirectory {
  public:
@@ -33,23 +35,15 @@ struct ProgramResult {
 class RunningProgram {
  public:
   RunningProgram(const std::string& workingDirectory, const std::vector<std::string>& arguments);
-  ~RunningProgram();
   // Sends a signal to the program.
-  void sendSignal(int signal) const;
+  void sendSignal(int signal) const { process.sendSignal(signal); }
   // Waits up to seconds for the program to end (then kills it) and returns how it ended.
   ProgramResult finish(double seconds);
   // The process id.
-  pid_t pid() const { return child; }
+  pid_t pid() const { return process.pid(); }
 
  private:
-  // Reads what the program has written, waiting up to timeoutMs for it; false when nothing came.
-  bool drain(int timeoutMs);
-  pid_t child = -1;
-  int outFd = -1;
-  int errFd = -1;
-  std::string out;
-  std::string err;
-  bool finished = false;
+  ChildProcess process;
 };
 
 // Runs oru to completion in workingDirectory with arguments.
