@@ -44,9 +44,10 @@ namespace {
 constexpr auto scriptTimeLimit = std::chrono::milliseconds(100);
 
 // Native stack the engine may use. Far less than a program's: a script that
-// runs itself through runScript then fails after about a hundred levels
-// instead of more than a thousand, which is what most inputs' time went to.
-constexpr size_t nativeStackQuota = 256 * 1024;
+// runs itself through runScript then fails after a few dozen levels instead
+// of more than a thousand. A script with no loop never reaches an interrupt
+// check, so the time limit cannot end such a recursion: its depth is its cost.
+constexpr size_t nativeStackQuota = 64 * 1024;
 
 // Arguments no script should be able to break the host with. Names of the
 // fixture files are added at start-up, as {dir}.
@@ -197,7 +198,9 @@ std::string replaceFolder(std::string text) {
 std::string argument(FuzzedDataProvider& input) {
   switch (input.ConsumeIntegralInRange(0, 3)) {
     case 0:
-      return std::to_string(input.ConsumeIntegralInRange(-2048, 2048));
+      // Windows up to 512 pixels a side: every clear and flip of a larger one
+      // costs milliseconds in the software renderer.
+      return std::to_string(input.ConsumeIntegralInRange(-512, 512));
     case 1: {
       double number = input.ConsumeFloatingPoint<double>();
       char text[64];
@@ -216,9 +219,9 @@ std::string argument(FuzzedDataProvider& input) {
 // One call of an interface function, in one of the ways a script can call it.
 std::string call(FuzzedDataProvider& input) {
   ScriptFunction function = input.PickValueInArray(scriptInterface);
-  // A window takes a tenth of a second to open, a hundred times an ordinary
-  // input: initORU is picked about a quarter as often as the others.
-  if (std::string(function.name) == "initORU" && input.ConsumeIntegralInRange(0, 3) != 0) {
+  // A window takes a millisecond or two to open again, tens of times an
+  // ordinary call: initORU is picked a sixteenth as often as the others.
+  if (std::string(function.name) == "initORU" && input.ConsumeIntegralInRange(0, 15) != 0) {
     function = input.PickValueInArray(scriptInterface);
   }
   std::string name = function.name;
@@ -229,8 +232,11 @@ std::string call(FuzzedDataProvider& input) {
     case 0:
       return name + ".call(" + argument(input) + (count ? ", " : "") + arguments + ")";
     case 1:
-      return name + ".apply(null, new Array(" + std::to_string(input.ConsumeIntegral<uint16_t>()) +
-             ").fill(" + argument(input) + "))";
+      // Many more arguments than any function takes; tens of thousands cost
+      // milliseconds to build and test nothing more.
+      return name + ".apply(null, new Array(" +
+             std::to_string(input.ConsumeIntegralInRange(0, 1024)) + ").fill(" + argument(input) +
+             "))";
     case 2:
       return "new " + name + "(" + arguments + ")";
     default:
