@@ -20,9 +20,9 @@ namespace {
 // characters and the compiler's work lie outside it, and the engine keeps no
 // public count of them; the system's data limit covers them all, so any
 // allocation that would pass it fails at once as "out of memory". 2 GiB
-// leaves room beside a script's data for the graphics driver, which queues
-// about 1.3 KB per stroke until the frame is shown (about 0.8 GB for a frame
-// of 600,000 lines), and keeps one script far from all of a machine's memory.
+// leaves room beside a script's data for the graphics driver, which strokes
+// reach in bounded amounts (a frame of 600,000 lines peaks near 200 MB in
+// all), and keeps one script far from all of a machine's memory.
 constexpr size_t dataGrowthLimitBytes = size_t{2} << 30;
 
 // Room beyond that cap that the engine may take while it collects garbage:
@@ -120,7 +120,8 @@ void MemoryLimit::collection(JSContext*, JSGCStatus status, JS::GCReason, void* 
 void MemoryLimit::collectionEnded() {
   dataLimit.openReserve(false);
   // A script that allocates without end collects often: each collection has
-  // the place it reached noted at the next interrupt check.
+  // the place it reached noted at the next interrupt check, which also acts
+  // on a heap found full below.
   JS_RequestInterruptCallback(context);
   // A script that keeps the heap nearly full makes each allocation collect
   // the whole heap for a few bytes; long before the engine's own failure
@@ -132,7 +133,6 @@ void MemoryLimit::collectionEnded() {
   if (++fullCollections < fullCollectionsBeforeFailure) return;
   fullCollections = 0;
   heapFull = true;
-  JS_RequestInterruptCallback(context);
 }
 
 void MemoryLimit::checkAtInterrupt() {

@@ -70,8 +70,11 @@ class MemoryLimit {
   // Watches context: its out-of-memory failures and its collections.
   void watch(JSContext* context);
   // Notes a script place as where memory runs out if it does: the place a
-  // script starts from, and again the caller's once a nested script is done.
+  // script starts from.
   void noteSite(const char* file, unsigned line);
+  // Notes where the running script is (nothing when no script runs); only at
+  // a point where the stack is safe to read, such as once a nested script is done.
+  void noteScriptSite();
   // Where the engine last ran out of memory.
   const ScriptLocation& outOfMemorySite() const { return site; }
   // At the engine's interrupt check, a safe point: notes where the script
@@ -86,8 +89,6 @@ class MemoryLimit {
  private:
   // The engine's callback as an allocation fails, before the failure unwinds the script.
   static void outOfMemory(JSContext* cx, void* limit);
-  // Notes where the running script is, at a point where the stack is safe to read.
-  void noteScriptSite();
   // The engine's callback as each collection starts and ends.
   static void collection(JSContext* cx, JSGCStatus status, JS::GCReason, void* limit);
   void collectionEnded();

@@ -122,9 +122,7 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
                  [](char byte) { return char16_t(static_cast<unsigned char>(byte)); });
 
   bool ok = false;
-  // Running out of memory while compiling happens before any script line
-  // runs; the caller's place is noted again once this script is done.
-  ScriptLocation callerSite = memory->outOfMemorySite();
+  // Running out of memory while compiling happens before any script line runs.
   memory->noteSite(fileName, firstLine);
   ++evaluationDepth;
   {
@@ -138,7 +136,9 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
     if (!ok) reportPendingException();
   }
   memory->scriptEnded();
-  memory->noteSite(callerSite.file.c_str(), callerSite.line);
+  // Back in the script that ran this one, if any: its place is noted again,
+  // read from the stack (a safe point) rather than copied, as memory may be short.
+  memory->noteScriptSite();
   --evaluationDepth;
   // Jobs run once the outermost script has finished, as in any JavaScript host.
   if (evaluationDepth == 0 && !scriptStopRequested()) runPendingJobs();
