@@ -22,8 +22,8 @@ const std::array<GLushort, strokeBatchIndices> triangleCorners = [] {
   std::array<GLushort, strokeBatchIndices> list{};
   for (int quad = 0; quad < strokeBatchCorners / 4; ++quad) {
     const int first = 4 * quad;
-    const int corners[6] = {first, first + 1, first + 2, first, first + 2, first + 3};
-    for (int i = 0; i < 6; ++i) list[6 * quad + i] = static_cast<GLushort>(corners[i]);
+    const int triangles[6] = {first, first + 1, first + 2, first, first + 2, first + 3};
+    for (int i = 0; i < 6; ++i) list[6 * quad + i] = static_cast<GLushort>(triangles[i]);
   }
   return list;
 }();
