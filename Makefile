@@ -6,8 +6,8 @@ FUZZ_SECONDS := 600
 PREFIX := /usr/local
 DEB_DIR := build-deb
 
-.PHONY: deps build run test test-debian13 install uninstall deb test-package test-package-debian13 \
-  bench checked-build check-sanitize fuzz check-format clean
+.PHONY: deps build run test test-debian13 debian13-root install uninstall deb test-package \
+  test-package-debian13 bench checked-build check-sanitize fuzz check-format clean
 
 deps:
 	./tools/install-deps.sh
@@ -26,11 +26,15 @@ test: build
 # sdl12-compat), in a Debian 13 root made with debootstrap and kept in
 # DEBIAN13_ROOT for the next run; needs root.
 DEBIAN13_ROOT := /var/cache/oru/debian-13
-test-debian13:
+# Runs a command in the Debian 13 root, with this folder as /oru.
+IN_DEBIAN13 := ./tools/debian-root.sh run $(DEBIAN13_ROOT) --bind $(CURDIR):/oru --
+test-debian13: debian13-root
+	$(IN_DEBIAN13) sh -c 'cd /oru && ./tools/install-deps.sh && make test BUILD_DIR=build-debian13'
+
+# The Debian 13 root, made when missing or unfinished.
+debian13-root:
 	./tools/install-deps.sh debootstrap
 	./tools/debian-root.sh make 13 $(DEBIAN13_ROOT)
-	./tools/debian-root.sh run $(DEBIAN13_ROOT) --bind $(CURDIR):/oru -- \
-	  sh -c 'cd /oru && ./tools/install-deps.sh && make test BUILD_DIR=build-debian13'
 
 # The program, examples, README and manual page under PREFIX (DESTDIR
 # honoured); what was installed is listed in $(BUILD_DIR)/install_manifest.txt,
@@ -58,11 +62,8 @@ test-package: deb
 
 # The same for Debian 13: the package is built in the Debian 13 build root
 # and installed into a fresh minimal Debian 13 root.
-test-package-debian13:
-	./tools/install-deps.sh debootstrap
-	./tools/debian-root.sh make 13 $(DEBIAN13_ROOT)
-	./tools/debian-root.sh run $(DEBIAN13_ROOT) --bind $(CURDIR):/oru -- \
-	  sh -c 'cd /oru && make deb DEB_DIR=build-deb-debian13'
+test-package-debian13: debian13-root
+	$(IN_DEBIAN13) sh -c 'cd /oru && make deb DEB_DIR=build-deb-debian13'
 	./tests/package/fresh_install.sh trixie build-deb-debian13/oru_*.deb
 
 bench: build

@@ -12,6 +12,9 @@
 #       happens, also on failure or interrupt, the processes left inside the
 #       root are ended and every mount is released before it returns
 #       COMMAND's status.
+#   tools/debian-root.sh remove DIR
+#       Removes DIR and its lock, unless something is still mounted below it
+#       (then it is left in place, with a message).
 #
 # Needs root and debootstrap (tools/install-deps.sh debootstrap).
 set -eu
@@ -59,7 +62,6 @@ make_root() {
     echo "debian-root: removing the unfinished root $dir"
     rm -rf "$dir"
   fi
-  mkdir -p "$(dirname "$dir")"
   echo "debian-root: making a Debian $release root in $dir"
   debootstrap --variant=minbase "$release" "$dir" "$(mirror)" >"$dir.log" 2>&1 ||
     { tail -n 20 "$dir.log" >&2; die "debootstrap failed (log: $dir.log)"; }
@@ -123,9 +125,19 @@ run_in_root() {
   return $status
 }
 
+# Never deletes through a mount: a bound folder would lose the host's files.
+remove_root() {
+  if mounted_below "$1"; then
+    echo "debian-root: $1 still has mounts; left in place" >&2
+    return 1
+  fi
+  rm -rf "$1" "$1.lock"
+}
+
 [ "$(id -u)" -eq 0 ] || die "must run as root"
 case "${1:-}" in
   make) [ $# -eq 3 ] || die "usage: $0 make RELEASE DIR"; make_root "$2" "$3" ;;
   run) [ $# -ge 3 ] || die "usage: $0 run DIR [--bind HOST:ROOT]... -- COMMAND..."; shift; run_in_root "$@" ;;
-  *) die "usage: $0 make RELEASE DIR | run DIR [--bind HOST:ROOT]... -- COMMAND..." ;;
+  remove) [ $# -eq 2 ] || die "usage: $0 remove DIR"; remove_root "$2" ;;
+  *) die "usage: $0 make RELEASE DIR | run DIR [--bind HOST:ROOT]... -- COMMAND... | remove DIR" ;;
 esac

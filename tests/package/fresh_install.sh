@@ -28,15 +28,8 @@ archives="$cache/apt-$number"
 mkdir -p "$archives/partial"
 
 fresh=$(mktemp -d "$cache/fresh-$number.XXXXXX")
-remove_fresh() {
-  # debian-root.sh has released the root's mounts; never delete through one.
-  if awk -v dir="$fresh" 'index($2, dir "/") == 1 { found = 1 } END { exit !found }' /proc/self/mounts; then
-    echo "fresh_install: $fresh still has mounts; left in place" >&2
-  else
-    rm -rf "$fresh" "$fresh.lock"
-  fi
-}
-trap remove_fresh EXIT
+# debian-root.sh has released the root's mounts; it never deletes through one.
+trap '"$debian_root" remove "$fresh" || true' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 cp -a "$bare/." "$fresh/"
