@@ -2,10 +2,12 @@
 
 #include <iostream>
 
+#include "app/memory_policy.h"
 #include "app/script_interface.h"
 #include "engine/frame.h"
 #include "engine/quit_signals.h"
 #include "script/error_report.h"
+#include "script/memory_limit.h"
 #include "script/script_context.h"
 #include "script/script_stop.h"
 
@@ -23,6 +25,7 @@ void runFrameJobs() { scriptContext->runPendingJobs(); }
 bool openScriptHost() {
   // Before SDL starts, so that it leaves these handlers in place.
   engine::watchQuitSignals(script::requestScriptStop);
+  script::setScriptMemoryBudget(scriptMemoryBudget());
   scriptContext = script::createScriptContext();
   if (!scriptContext) {
     std::cout << "Could not create JavaScript context." << std::endl;

@@ -6,6 +6,7 @@
 
 #include <js-config.h>
 #include <js/ErrorReport.h>
+#include <jsapi.h>
 
 #if MOZJS_MAJOR_VERSION != 102 && MOZJS_MAJOR_VERSION != 128
 #error "oru builds against SpiderMonkey 102 or 128"
@@ -20,6 +21,11 @@ inline const char* reportFileName(const JSErrorReport& report) {
 #else
   return report.filename;
 #endif
+}
+
+// The file and line of the innermost script running now; false when none is.
+inline bool describeScriptedCaller(JSContext* cx, JS::AutoFilename* file, unsigned* line) {
+  return JS::DescribeScriptedCaller(cx, file, line);
 }
 
 }  // namespace oru::script

@@ -16,15 +16,9 @@ void reportScriptError(const char* message, const char* fileName, unsigned line)
   std::cout << "\t" << utf8ToBytes(message ? message : "") << std::endl;
 }
 
-bool reportException(JSContext* cx, ScriptErrorReporter reporter,
+void reportException(JSContext* cx, ScriptErrorReporter reporter,
                      const JS::ExceptionStack& exception, const char* prefix,
-                     const ScriptLocation& outOfMemorySite) {
-  // The engine throws the bare string "out of memory" when its heap is full.
-  bool outOfMemory = false;
-  if (exception.exception().isString()) {
-    JS::RootedString thrown(cx, exception.exception().toString());
-    if (!JS_StringEqualsLiteral(cx, thrown, "out of memory", &outOfMemory)) outOfMemory = true;
-  }
+                     const ScriptLocation* outOfMemorySite) {
   JS::ErrorReportBuilder builder(cx);
   bool described = builder.init(cx, exception, JS::ErrorReportBuilder::WithSideEffects);
   if (reporter) {
@@ -38,15 +32,14 @@ bool reportException(JSContext* cx, ScriptErrorReporter reporter,
     // The engine records no stack for running out of memory (it has no room
     // for one), so the report would name whatever script is running now.
     // The site was noted when it happened.
-    if (outOfMemory && !exception.stack() && !outOfMemorySite.file.empty()) {
-      file = outOfMemorySite.file.c_str();
-      line = outOfMemorySite.line;
+    if (outOfMemorySite && !exception.stack() && !outOfMemorySite->file.empty()) {
+      file = outOfMemorySite->file.c_str();
+      line = outOfMemorySite->line;
     }
     reporter(message.c_str(), file, line);
   }
   // Building the report can itself fail (or throw from a toString); never leave it pending.
   JS_ClearPendingException(cx);
-  return outOfMemory;
 }
 
 }  // namespace oru::script

@@ -21,10 +21,11 @@ struct ScriptLocation {
 void reportScriptError(const char* message, const char* fileName, unsigned line);
 
 // Hands one exception to reporter (if any), its message after prefix, and
-// leaves no exception pending; true when it was the engine's out-of-memory
-// failure, which is reported at outOfMemorySite when it carries no place.
-bool reportException(JSContext* cx, ScriptErrorReporter reporter,
+// leaves no exception pending. outOfMemorySite is given when the exception
+// is the engine's out-of-memory failure: it carries no place of its own, so
+// it is reported there.
+void reportException(JSContext* cx, ScriptErrorReporter reporter,
                      const JS::ExceptionStack& exception, const char* prefix,
-                     const ScriptLocation& outOfMemorySite);
+                     const ScriptLocation* outOfMemorySite);
 
 }  // namespace oru::script

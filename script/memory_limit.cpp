@@ -10,33 +10,27 @@
 #include <js/Stack.h>
 #include <jsapi.h>
 
+#include "script/engine_generation.h"
+
 namespace oru::script {
 
 namespace {
-
-// How much private writable memory the process may take beyond what it held
-// when the script host started. The engine bounds its collected heap itself
-// (MemoryLimit::heapBytes), but array elements, array buffer contents, string
-// characters and the compiler's work lie outside it, and the engine keeps no
-// public count of them; the system's data limit covers them all, so any
-// allocation that would pass it fails at once as "out of memory". 2 GiB
-// leaves room beside a script's data for the graphics driver, which strokes
-// reach in bounded amounts (a frame of 600,000 lines peaks near 200 MB in
-// all), and keeps one script far from all of a machine's memory.
-constexpr size_t dataGrowthLimitBytes = size_t{2} << 30;
-
-// Room beyond that cap that the engine may take while it collects garbage:
-// some of its clean-up cannot fail (making compiled code writable to discard it).
-constexpr size_t collectionReserveBytes = size_t{64} << 20;
 
 // Collections in a row that leave the heap within 1/16 of its limit before
 // the running script fails with "out of memory".
 constexpr int fullCollectionsBeforeFailure = 4;
 
-// Room for the failure site's file name, reserved up front: memory is short when it is noted.
+// How far the heap may pass its limit while a script handles its failure.
+constexpr uint32_t heapRoomAfterFailure = MemoryLimit::heapBytes / 8;
+
+// Room for the failure site's file name, reserved up front.
 constexpr size_t siteNameCapacity = 4096;
 
+size_t nextBudget = 0;
+
 }  // namespace
+
+void setScriptMemoryBudget(size_t bytes) { nextBudget = bytes; }
 
 size_t dataBytes() {
   std::FILE* status = std::fopen("/proc/self/status", "r");
@@ -51,30 +45,7 @@ size_t dataBytes() {
   return found ? static_cast<size_t>(kilobytes) * 1024 : 0;
 }
 
-DataLimit::DataLimit(size_t growthBytes, size_t reserveBytes) : reserve(reserveBytes) {
-  size_t held = dataBytes();
-  if (held == 0 || getrlimit(RLIMIT_DATA, &previous) != 0) return;
-  capped = previous;
-  rlim_t wanted = static_cast<rlim_t>(held) + growthBytes;
-  // Never raise a limit the process was started with.
-  if (capped.rlim_cur != RLIM_INFINITY && capped.rlim_cur <= wanted) return;
-  if (capped.rlim_max != RLIM_INFINITY && capped.rlim_max < wanted + reserve) return;
-  capped.rlim_cur = wanted;
-  applied = setrlimit(RLIMIT_DATA, &capped) == 0;
-}
-
-void DataLimit::openReserve(bool open) {
-  if (!applied) return;
-  rlimit widened = capped;
-  if (open) widened.rlim_cur += reserve;
-  setrlimit(RLIMIT_DATA, &widened);
-}
-
-DataLimit::~DataLimit() {
-  if (applied) setrlimit(RLIMIT_DATA, &previous);
-}
-
-MemoryLimit::MemoryLimit() : dataLimit(dataGrowthLimitBytes, collectionReserveBytes) {}
+MemoryLimit::MemoryLimit() : budget(nextBudget), allowance(nextBudget), baseline(dataBytes()) {}
 
 void MemoryLimit::watch(JSContext* cx) {
   context = cx;
@@ -90,6 +61,16 @@ void MemoryLimit::watch(JSContext* cx) {
 
 void MemoryLimit::outOfMemory(JSContext* cx, void* limit) {
   MemoryLimit& self = *static_cast<MemoryLimit*>(limit);
+  self.ranOut = true;
+  // The script that catches the failure needs some memory to handle it (its
+  // catch block, its message) before it lets go of what it holds: an eighth
+  // more heap until the heap is well within its limit again, and an eighth
+  // of the budget beyond what it held (at most twice the budget) until it is
+  // back within the budget.
+  JS_SetGCParameter(cx, JSGC_MAX_BYTES, heapBytes + heapRoomAfterFailure);
+  if (self.tenuredOnly) {
+    self.allowance = std::min(std::max(self.budget, self.grown) + self.budget / 8, 2 * self.budget);
+  }
   // Collecting is not allowed here; it runs at the script's next interrupt
   // check, or when the script ends.
   self.collectAfterFailure = true;
@@ -100,10 +81,16 @@ void MemoryLimit::outOfMemory(JSContext* cx, void* limit) {
   // crashes. The place reported is the one last noted at a safe point.
 }
 
+bool MemoryLimit::takeOutOfMemory() {
+  bool was = ranOut;
+  ranOut = false;
+  return was;
+}
+
 void MemoryLimit::noteScriptSite() {
   JS::AutoFilename file;
   unsigned line = 0;
-  if (!JS::DescribeScriptedCaller(context, &file, &line)) {
+  if (!describeScriptedCaller(context, &file, &line)) {
     JS_ClearPendingException(context);
     return;
   }
@@ -111,17 +98,15 @@ void MemoryLimit::noteScriptSite() {
 }
 
 void MemoryLimit::collection(JSContext*, JSGCStatus status, JS::GCReason, void* limit) {
-  MemoryLimit& self = *static_cast<MemoryLimit*>(limit);
-  // Each collection gets the reserve, and afterwards the heap is checked.
-  if (status == JSGC_BEGIN) self.dataLimit.openReserve(true);
-  if (status == JSGC_END) self.collectionEnded();
+  if (status == JSGC_END) static_cast<MemoryLimit*>(limit)->collectionEnded();
 }
 
 void MemoryLimit::collectionEnded() {
-  dataLimit.openReserve(false);
-  // A script that allocates without end collects often: each collection has
-  // the place it reached noted at the next interrupt check, which also acts
-  // on a heap found full below.
+  // The script's memory is measured at the next interrupt check, a safe
+  // point: a script that allocates without end makes the engine collect
+  // again and again, so it meets a check soon after each. The host's own
+  // collections are part of such a check.
+  if (!collecting) budgetCheckDue = budget != 0;
   JS_RequestInterruptCallback(context);
   // A script that keeps the heap nearly full makes each allocation collect
   // the whole heap for a few bytes; long before the engine's own failure
@@ -135,6 +120,13 @@ void MemoryLimit::collectionEnded() {
   heapFull = true;
 }
 
+bool MemoryLimit::overBudget() {
+  size_t held = dataBytes();
+  grown = held > baseline ? held - baseline : 0;
+  if (grown <= budget) allowance = budget;
+  return budget != 0 && grown > allowance;
+}
+
 void MemoryLimit::checkAtInterrupt() {
   // A safe point: where the script is now is where it runs out of memory, if it does.
   noteScriptSite();
@@ -145,14 +137,40 @@ void MemoryLimit::checkAtInterrupt() {
     // The script may still let go of memory after it caught the failure.
     collectWhenScriptEnds = true;
   }
+  // Once the next allocation is to fail, nothing changes until it has.
+  if (tenuredOnly) return;
   if (heapFull) {
     heapFull = false;
-    // The heap's limit comes down to what it holds, so the script's next
-    // allocation fails as "out of memory" where it is made; the limit goes
-    // back up once that failure has let its garbage be collected.
-    JS_SetGCParameter(context, JSGC_MAX_BYTES, JS_GetGCParameter(context, JSGC_BYTES));
-    heapLimitLowered = true;
+    failNextAllocation();
+    return;
   }
+  if (!budgetCheckDue) return;
+  budgetCheckDue = false;
+  if (!overBudget()) return;
+  // What the last collection freed may not have been handed back yet.
+  malloc_trim(0);
+  if (!overBudget()) return;
+  failNextAllocation();
+  // The collection that prepares the failure also frees what was garbage:
+  // if that was what was over, there is nothing to fail.
+  if (!overBudget()) releaseGarbage();
+}
+
+void MemoryLimit::failNextAllocation() {
+  // Failing here, at the interrupt, would end the script uncatchably; the
+  // engine's own failure of an allocation is an ordinary error. Objects made
+  // in the nursery are not held to the heap's limit, so none are until the
+  // failure has been collected after.
+  if (!tenuredOnly) tenuredOnly.emplace(context);
+  // A shrinking collection packs the heap's objects together, so the free
+  // cells that could still be handed out without new room are few.
+  collecting = true;
+  JS::PrepareForFullGC(context);
+  JS::NonIncrementalGC(context, JS::GCOptions::Shrink, JS::GCReason::API);
+  collecting = false;
+  malloc_trim(0);
+  JS_SetGCParameter(context, JSGC_MAX_BYTES, JS_GetGCParameter(context, JSGC_BYTES));
+  collectWhenScriptEnds = true;
 }
 
 void MemoryLimit::scriptEnded() {
@@ -170,9 +188,13 @@ void MemoryLimit::noteSite(const char* file, unsigned line) {
 void MemoryLimit::releaseGarbage() {
   collectAfterFailure = false;
   collectWhenScriptEnds = false;
-  if (heapLimitLowered) JS_SetGCParameter(context, JSGC_MAX_BYTES, heapBytes);
-  heapLimitLowered = false;
+  tenuredOnly.reset();
+  collecting = true;
   JS_GC(context);
+  collecting = false;
+  bool heapWithinLimit = JS_GetGCParameter(context, JSGC_BYTES) < heapBytes - heapRoomAfterFailure;
+  JS_SetGCParameter(context, JSGC_MAX_BYTES,
+                    heapWithinLimit ? heapBytes : heapBytes + heapRoomAfterFailure);
   // Freed memory stays in the process until it is handed back.
   malloc_trim(0);
 }

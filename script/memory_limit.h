@@ -1,9 +1,8 @@
 #pragma once
 
-#include <sys/resource.h>
-
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include <js/GCAPI.h>
 #include <js/HeapAPI.h>
@@ -17,43 +16,29 @@ namespace oru::script {
 // anonymous mappings, thread stacks), in bytes; 0 when it cannot be read.
 size_t dataBytes();
 
-// Caps how much private writable memory the process may map beyond what it
-// holds when the cap is made, and restores the earlier limit when destroyed.
-//
-// The cap is the system's data limit (RLIMIT_DATA), so an allocation that
-// would pass it fails at once, whatever its size: the engine then reports
-// an ordinary "out of memory" error where the script asked for it. Address
-// space that is only reserved, never made writable (the engine's code
-// reservation, sanitizer shadow that is not yet touched), does not count.
-//
-// The engine cannot survive every failure: a collection that cannot make a
-// page of compiled code writable, for one, ends the process. While it
-// collects, the cap is widened by a reserve.
-class DataLimit {
- public:
-  DataLimit(size_t growthBytes, size_t reserveBytes);
-  ~DataLimit();
-  // Widens the cap by the reserve (true) or narrows it back (false).
-  void openReserve(bool open);
-  DataLimit(const DataLimit&) = delete;
-  DataLimit& operator=(const DataLimit&) = delete;
-
- private:
-  rlimit previous{};
-  rlimit capped{};
-  size_t reserve = 0;
-  bool applied = false;
-};
+// Sets how much more private writable memory the process may hold, because
+// of its scripts, than it held when the next script context is made; 0
+// leaves it unbounded. The program chooses it before making the context.
+void setScriptMemoryBudget(size_t bytes);
 
 // How much memory the scripts of one engine context may use, and what
-// happens when they reach it: the engine's collected heap has its limit, the
-// rest of the process its data limit. Past either, the script's allocation
-// fails as "out of memory" where it is made, and the garbage it leaves is
-// collected so that later scripts find the memory again. The failure's error
-// carries no place, so the script's place is noted at safe points (each
-// interrupt check, one of which follows every collection, and each script's
-// start) and reported with it. A script that keeps the heap nearly full
-// fails the same way.
+// happens when they reach it.
+//
+// Nothing caps the process itself: the graphics driver, SDL, X11, the C++
+// runtime and the engine's own collections always get what they ask for.
+// The scripts are bounded twice. The engine's collected heap has its limit,
+// past which the engine fails the allocation as "out of memory" where it is
+// made. Everything else a script can hold (array elements, buffer contents,
+// string characters, compiled code) counts against the budget, which is
+// checked at safe points: at the first interrupt check after each collection
+// (the engine collects as such memory grows) the process's data is measured,
+// garbage is collected when it is over, and if it is still over the script
+// fails there, with an ordinary "out of memory" error at its own line. The
+// engine's own size limits (strings, and array buffers below 2 GiB) bound
+// what one allocation between two checks can take.
+//
+// A failure's error carries no place, so the script's place is noted at safe
+// points (each interrupt check, and each script's start) and reported with it.
 class MemoryLimit {
  public:
   // The limit of the engine's collected heap, for the engine context. The
@@ -62,7 +47,7 @@ class MemoryLimit {
   // so the engine's own default applies.
   static constexpr uint32_t heapBytes = JS::DefaultHeapMaxBytes;
 
-  // Caps the process's data from what it holds now; make it before the engine context.
+  // Takes the budget set now, measured from what the process holds now.
   MemoryLimit();
   MemoryLimit(const MemoryLimit&) = delete;
   MemoryLimit& operator=(const MemoryLimit&) = delete;
@@ -73,13 +58,14 @@ class MemoryLimit {
   // script starts from.
   void noteSite(const char* file, unsigned line);
   // Notes where the running script is (nothing when no script runs); only at
-  // a point where the stack is safe to read, such as once a nested script is done.
+  // a point where the stack is safe to read, such as an interrupt check.
   void noteScriptSite();
   // Where the engine last ran out of memory.
   const ScriptLocation& outOfMemorySite() const { return site; }
+  // Whether the engine has run out of memory since the last call; clears it.
+  bool takeOutOfMemory();
   // At the engine's interrupt check, a safe point: notes where the script
-  // is, collects after a failure; a heap that stays full makes the next
-  // allocation fail.
+  // is, collects after a failure, and checks the heap and the budget.
   void checkAtInterrupt();
   // Once a script has ended: collects what a failure left behind.
   void scriptEnded();
@@ -92,15 +78,29 @@ class MemoryLimit {
   // The engine's callback as each collection starts and ends.
   static void collection(JSContext* cx, JSGCStatus status, JS::GCReason, void* limit);
   void collectionEnded();
+  // Whether the process holds more than the budget allows now.
+  bool overBudget();
+  // Makes the script's next allocation fail; undone by releaseGarbage.
+  void failNextAllocation();
 
-  DataLimit dataLimit;
   JSContext* context = nullptr;
   ScriptLocation site;
+  size_t budget = 0;
+  // The budget, or a little more while a script handles its failure.
+  size_t allowance = 0;
+  size_t baseline = 0;
+  // How much the process had grown by at the last measure.
+  size_t grown = 0;
   int fullCollections = 0;
   bool heapFull = false;
+  bool budgetCheckDue = false;
+  bool ranOut = false;
   bool collectAfterFailure = false;
   bool collectWhenScriptEnds = false;
-  bool heapLimitLowered = false;
+  // While the host itself collects.
+  bool collecting = false;
+  // While the next allocation is to fail: new objects go straight into the heap.
+  std::optional<JS::AutoDisableGenerationalGC> tenuredOnly;
 };
 
 }  // namespace oru::script

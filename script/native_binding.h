@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -9,6 +10,7 @@
 #include <js/CallArgs.h>
 #include <jsapi.h>
 
+#include "script/script_context.h"
 #include "script/script_stop.h"
 #include "script/value_conversion.h"
 
@@ -56,9 +58,10 @@ inline void toScript(JS::MutableHandleValue result, float value) {
 // converts the arguments in order (missing ones as undefined, extra ones
 // ignored), calls the native, stores its result (null when it has none) and
 // reports success to the engine. When a conversion ran out of memory, the
-// native is not called and the failure goes on to the script. Once the script
-// has been stopped, it reports failure with no exception, which ends the
-// script uncatchably.
+// native is not called and the failure goes on to the script; so does a
+// native (or a conversion) that cannot get the memory it needs. Once the
+// script has been stopped, it reports failure with no exception, which ends
+// the script uncatchably.
 template <auto Native, typename Signature = decltype(Native)>
 struct NativeAdapter;
 
@@ -69,11 +72,13 @@ struct NativeAdapter<Native, Result (*)(Params...)> {
   // The engine's native-function entry point.
   static bool call(JSContext* context, unsigned argc, JS::Value* vp) {
     JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
-    bool ok = callNative(context, args, std::index_sequence_for<Params...>{});
-    if (scriptStopRequested()) {
-      JS_ClearPendingException(context);
-      return false;
+    bool ok = false;
+    try {
+      ok = callNative(context, args, std::index_sequence_for<Params...>{});
+    } catch (const std::bad_alloc&) {
+      reportNativeOutOfMemory(context);
     }
+    if (scriptStopRequested()) return endStoppedScript(context);
     return ok;
   }
 

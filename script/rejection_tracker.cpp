@@ -2,9 +2,12 @@
 
 #include <jsapi.h>
 
+#include "script/memory_limit.h"
+
 namespace oru::script {
 
-RejectionTracker::RejectionTracker(JSContext* context) : context(context), unhandled(context) {
+RejectionTracker::RejectionTracker(JSContext* context, MemoryLimit& memory)
+    : context(context), memory(memory), unhandled(context) {
   JS::SetPromiseRejectionTrackerCallback(context, track, this);
 }
 
@@ -17,19 +20,32 @@ void RejectionTracker::track(JSContext*, bool, JS::HandleObject promise,
   RejectionTracker& self = *static_cast<RejectionTracker*>(tracker);
   JS::PersistentRootedObjectVector& list = self.unhandled;
   if (state == JS::PromiseRejectionHandlingState::Unhandled) {
-    if (!list.append(promise)) JS_ClearPendingException(self.context);
+    if (!list.append(promise)) {
+      JS_ClearPendingException(self.context);
+      return;
+    }
+    // The job that failed has just ended: if it ran out of memory, the
+    // place last noted in it is where.
+    self.sites.push_back(self.memory.outOfMemorySite());
     return;
   }
   for (size_t i = 0; i < list.length(); ++i) {
     if (list[i] == promise) {
-      list.erase(list.begin() + i);
+      self.forget(i);
       return;
     }
   }
 }
 
-void RejectionTracker::reportUnhandled(ScriptErrorReporter reporter,
-                                       const ScriptLocation& outOfMemorySite) {
+void RejectionTracker::forget(size_t index) {
+  unhandled.erase(unhandled.begin() + index);
+  sites.erase(sites.begin() + index);
+}
+
+void RejectionTracker::reportUnhandled(ScriptErrorReporter reporter) {
+  // A rejection for want of memory carries no place of its own; one in the
+  // jobs that have just run is reported where its job was when it was rejected.
+  bool ranOut = memory.takeOutOfMemory();
   if (unhandled.empty()) return;
   // Reporting runs script code (a toString) that may run jobs and report
   // again, or reject more promises: the listed ones are taken off the list
@@ -40,6 +56,8 @@ void RejectionTracker::reportUnhandled(ScriptErrorReporter reporter,
     return;
   }
   for (JSObject* promise : unhandled) taken.infallibleAppend(promise);
+  std::vector<ScriptLocation> takenSites;
+  takenSites.swap(sites);
   unhandled.clear();
   for (size_t i = 0; i < taken.length(); ++i) {
     JS::RootedObject promise(context, taken[i]);
@@ -48,7 +66,7 @@ void RejectionTracker::reportUnhandled(ScriptErrorReporter reporter,
     JS::RootedValue reason(context, JS::GetPromiseResult(promise));
     JS::RootedObject site(context, JS::GetPromiseResolutionSite(promise));
     reportException(context, reporter, JS::ExceptionStack(context, reason, site), "(in promise) ",
-                    outOfMemorySite);
+                    ranOut ? &takenSites[i] : nullptr);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include <js/ArrayBuffer.h>
 #include <js/CompilationAndEvaluation.h>
 #include <js/ErrorReport.h>
 #include <js/Exception.h>
@@ -52,8 +53,8 @@ ScriptContext* liveContext = nullptr;
 class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer {
  public:
   explicit JobEnvironment(ScriptContext& owner) : owner(owner) {}
+  // The engine calls this to report an exception a job left; the job has ended.
   void invoke(JS::HandleObject, Closure& closure) override {
-    // Jobs still queued when the script is stopped never run.
     if (scriptStopRequested()) return;
     if (!closure(owner.context)) owner.reportPendingException();
   }
@@ -92,9 +93,12 @@ bool ScriptContext::initialise() {
   if (!js::UseInternalJobQueues(context)) return false;
   if (!JS::InitSelfHostedCode(context, selfHostedCache())) return false;
   JS_SetNativeStackQuota(context, nativeStackQuota());
+  // One array buffer stays below 2 GiB: nothing between two of the memory
+  // limit's checks can take much more.
+  JS::SetLargeArrayBuffersEnabled(false);
   jobEnvironment = std::make_unique<JobEnvironment>(*this);
   js::SetScriptEnvironmentPreparer(context, jobEnvironment.get());
-  rejections = std::make_unique<RejectionTracker>(context);
+  rejections = std::make_unique<RejectionTracker>(context, *memory);
   memory->watch(context);
   if (!JS_AddInterruptCallback(context, checkInterrupt)) return false;
   setStoppableContext(context);
@@ -147,22 +151,26 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
 
 void ScriptContext::reportPendingException() {
   if (!JS_IsExceptionPending(context)) return;
+  // The engine's own state tells its failure to find memory from a script
+  // that throws the same text.
+  bool outOfMemory = JS_IsThrowingOutOfMemory(context);
+  memory->takeOutOfMemory();
   JS::ExceptionStack exception(context);
   if (!JS::StealPendingExceptionStack(context, &exception)) {
     JS_ClearPendingException(context);
     return;
   }
+  reportException(context, reporter, exception, "",
+                  outOfMemory ? &memory->outOfMemorySite() : nullptr);
   // Collect at once after an out-of-memory failure, so that later scripts
   // find the memory the failed one left behind.
-  if (reportException(context, reporter, exception, "", memory->outOfMemorySite())) {
-    memory->releaseGarbage();
-  }
+  if (outOfMemory) memory->releaseGarbage();
 }
 
 void ScriptContext::runPendingJobs() {
   if (scriptStopRequested()) return;
   js::RunJobs(context);
-  rejections->reportUnhandled(reporter, memory->outOfMemorySite());
+  rejections->reportUnhandled(reporter);
 }
 
 bool ScriptContext::defineFunction(const ScriptFunction& function) {
@@ -188,10 +196,18 @@ void ScriptContext::reportWarning(JSContext* cx, JSErrorReport* report) {
 }
 
 bool ScriptContext::checkInterrupt(JSContext* cx) {
-  if (scriptStopRequested()) return false;
+  if (scriptStopRequested()) return endStoppedScript(cx);
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
   if (owner) owner->memory->checkAtInterrupt();
   return true;
+}
+
+void reportNativeOutOfMemory(JSContext* context) {
+  auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(context));
+  JS_ClearPendingException(context);
+  // Inside a native the stack is safe to read: the failure is the caller's line.
+  if (owner) owner->memory->noteScriptSite();
+  JS_ReportOutOfMemory(context);
 }
 
 ScriptContext* createScriptContext() {

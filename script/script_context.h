@@ -54,6 +54,7 @@ class ScriptContext {
   static void reportWarning(JSContext* cx, JSErrorReport* report);
   // The engine's interrupt callback: ends a stopped script, and checks the memory limit.
   static bool checkInterrupt(JSContext* cx);
+  friend void reportNativeOutOfMemory(JSContext* context);
 
   JSContext* context = nullptr;
   std::unique_ptr<JS::PersistentRooted<JSObject*>> global;
@@ -71,6 +72,10 @@ class ScriptContext {
 // (the script loader, the frame hooks): set when the program opens its
 // script host (openScriptHost) and back to null when it closes it.
 extern ScriptContext* scriptContext;
+
+// Fails the native running now on context as out of memory, at the line of
+// the script that called it; the error is pending when it returns.
+void reportNativeOutOfMemory(JSContext* context);
 
 // Makes a fully initialised ScriptContext, or null (also while another one lives).
 ScriptContext* createScriptContext();

@@ -4,6 +4,8 @@
 #include <thread>
 
 #include <js/Interrupt.h>
+#include <jsapi.h>
+#include <jsfriendapi.h>
 
 namespace oru::script {
 
@@ -28,6 +30,15 @@ void requestScriptStop() {
 }
 
 bool scriptStopRequested() { return stopRequested.load(std::memory_order_relaxed); }
+
+bool endStoppedScript(JSContext* context) {
+  JS_ClearPendingException(context);
+  js::StopDrainingJobQueue(context);
+  // The request is used up by the check that sees it; made again, it keeps
+  // stopping whatever script code the engine would still run on the way out.
+  JS_RequestInterruptCallback(context);
+  return false;
+}
 
 void setStoppableContext(JSContext* context) {
   stoppable = context;

@@ -18,6 +18,11 @@ namespace oru::script {
 void requestScriptStop();
 // Whether a stop has been requested.
 bool scriptStopRequested();
+// Makes the engine stop running script code on context once a stop has been
+// requested: no queued Promise job runs any more, and every script frame on
+// the way out meets the stop again. Returns false, the result that ends the
+// running script uncatchably, with no exception pending.
+bool endStoppedScript(JSContext* context);
 // The engine context that a stop request interrupts, or null; waits until no
 // signal handler is still using the previous one, so that it can be destroyed.
 void setStoppableContext(JSContext* context);

@@ -12,6 +12,8 @@ namespace oru::script {
 // fallback, and the exception is cleared so the call can go on. The one
 // exception kept is the engine's "out of memory", which stays pending (and
 // later conversions give their fallbacks at once) so that it ends the script.
+// Once the script has been stopped, no conversion runs script code: each
+// gives its fallback at once.
 
 // The value as a byte string (low 8 bits of each character, cut at the first zero); "" on failure.
 std::string toByteString(JSContext* context, JS::HandleValue value);

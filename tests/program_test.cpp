@@ -208,9 +208,9 @@ TEST(Memory, ScriptsRunAgainAfterAnUncaughtOutOfMemory) {
 }
 
 TEST(Memory, GrowingArraysBuffersOrStringsWithoutBoundStopsTheScriptNotTheProgram) {
-  // Array elements and buffer contents lie outside the collected heap; the
-  // process's memory cap fails the allocation that would pass it, as an
-  // ordinary error: uncaught, it ends that script; caught, the script decides.
+  // Array elements and buffer contents lie outside the collected heap; past
+  // the memory budget the script's next allocation fails, as an ordinary
+  // error: uncaught, it ends that script; caught, the script decides.
   expectRun(
       runScripts({{"main.js",
                    "var kept = [];\n"
@@ -222,7 +222,8 @@ TEST(Memory, GrowingArraysBuffersOrStringsWithoutBoundStopsTheScriptNotTheProgra
                    "(function () {\n  for (var b = [];;) b.push(new ArrayBuffer(1 << 20));\n})();"},
                   {"arrays.js",
                    "try {\n  for (;;) kept.push(new Array(1e5).fill(1));\n"
-                   "} catch (e) { kept = null; print('caught ' + e + '\\n'); }"}}),
+                   "} catch (e) { kept = null; print('caught ' + e + '\\n'); }"}},
+                 {}, 300),
       "Error on line 2 of buffers.js:\n\tuncaught exception: out of memory\n"
       "Failed to run buffers.js (JS error).\n"
       "caught out of memory\nfalse true\n100\n",
@@ -238,14 +239,14 @@ TEST(Memory, GrowingArraysBuffersOrStringsWithoutBoundStopsTheScriptNotTheProgra
 }
 
 TEST(Memory, EveryWayOfRunningOutFailsOnlyTheScriptAtItsLine) {
-  // Too large at once, a full heap at the top level, inside an argument's
-  // conversion: each is reported where it happened, ends the script that
-  // caused it, and the caller goes on.
+  // Too large for the engine at once, a full heap at the top level, inside
+  // an argument's conversion: each is reported where it happened, ends the
+  // script that caused it, and the caller goes on.
   expectRun(
       runScripts(
           {{"main.js",
             "try { var a = new Uint8Array(4e9), b = new Uint8Array(4e9); b.set(a); }\n"
-            "catch (e) { print('caught ' + e + '\\n'); }\n"
+            "catch (e) { print('caught ' + e.name + '\\n'); }\n"
             "print(runScript('heap.js') + '\\n');\n"
             "list = null;\n"
             "print(runScript('conversion.js') + '\\n');\n"
@@ -257,7 +258,7 @@ TEST(Memory, EveryWayOfRunningOutFailsOnlyTheScriptAtItsLine) {
             "print({toString: function () {\n"
             "  for (var k = [];;) k.push(new ArrayBuffer(1 << 20));\n}});\n"
             "print('not reached');"}}),
-      "caught out of memory\n"
+      "caught RangeError\n"
       "Error on line 1 of heap.js:\n\tuncaught exception: out of memory\n"
       "Failed to run heap.js (JS error).\nfalse\n"
       "Error on line 2 of conversion.js:\n\tuncaught exception: out of memory\n"
