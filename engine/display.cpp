@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -44,6 +46,30 @@ bool showsNoWindow() {
   }
   return false;
 }
+
+// Keeps SDL to a video driver that shows a window. Left to choose, SDL 1.2
+// falls back to drawing in the text terminal when there is no X display,
+// and that driver ends the process when there is no terminal either. A
+// driver the user named is kept.
+void chooseVideoDriver() {
+  if (std::getenv("SDL_VIDEODRIVER")) return;
+  bool waylandOnly = !std::getenv("DISPLAY") && std::getenv("WAYLAND_DISPLAY");
+  setenv("SDL_VIDEODRIVER", waylandOnly ? "wayland" : "x11", 0);
+}
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// Losing the X server (it ended, or the connection broke) leaves nothing to
+// draw on and no way to take events: the program ends at once, with what
+// the script printed written out. Xlib calls this on the thread that used
+// the connection, and it must not return.
+int onDisplayLost(Display*) {
+  std::cout.flush();
+  static const char message[] = "oru: lost the connection to the X server.\n";
+  ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+  (void)written;
+  _exit(1);
+}
+#endif
 
 bool isUsableSize(int32_t width, int32_t height) {
   return width <= maxWindowSide && height <= maxWindowSide &&
@@ -105,6 +131,7 @@ void setIconTitle(const char* title) {
 }  // namespace
 
 bool initORU(int32_t width, int32_t height, bool fullscreen) {
+  chooseVideoDriver();
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) {
     std::cout << "Failed to initialize SDL." << std::endl;
     return false;
@@ -131,6 +158,9 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
     return false;
   }
   hasDrawingContext = true;
+#if defined(SDL_VIDEO_DRIVER_X11)
+  XSetIOErrorHandler(onDisplayLost);
+#endif
   SDL_WM_SetCaption("ORU", "ORU");
   setIconTitle("ORU");
   if (fullscreen) SDL_ShowCursor(SDL_DISABLE);

@@ -11,6 +11,9 @@ namespace {
 
 constexpr int quitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// How long the second quit signal leaves the program to end by itself.
+constexpr unsigned stopDeadlineSeconds = 1;
+
 // Lock-free atomics: the handler may run on any of the process's threads.
 std::atomic<int> received{0};
 std::atomic<int> stopSignal{0};
@@ -18,12 +21,20 @@ std::atomic<void (*)()> stopHook{nullptr};
 static_assert(std::atomic<int>::is_always_lock_free &&
               std::atomic<void (*)()>::is_always_lock_free);
 
+// The second signal's deadline has passed: the process ends as the third
+// signal would end it.
+void onStopDeadline(int) { endBySignal(stopSignal); }
+
 void onQuitSignal(int signal) {
   int count = ++received;
   if (count == 1) return;
   void (*stopScript)() = stopHook.load();
   if (count == 2 && stopScript) {
     stopSignal = signal;
+    // Ending takes a moment: the script stops, the output is written. When
+    // it cannot be (standard output is a full pipe nobody reads), the
+    // process ends anyway once the deadline passes.
+    alarm(stopDeadlineSeconds);
     stopScript();
     return;
   }
@@ -34,6 +45,10 @@ void onQuitSignal(int signal) {
 
 void watchQuitSignals(void (*stopScript)()) {
   stopHook = stopScript;
+  struct sigaction deadline {};
+  deadline.sa_handler = onStopDeadline;
+  sigemptyset(&deadline.sa_mask);
+  sigaction(SIGALRM, &deadline, nullptr);
   for (int signal : quitSignals) {
     struct sigaction current {};
     if (sigaction(signal, nullptr, &current) != 0) continue;

@@ -9,7 +9,9 @@ namespace oru::engine {
 // as if the window had been closed. A script stuck in a loop that never flips
 // would never see it, so a second one asks the host to stop the running
 // script at once (the host then ends the process killed by that signal, its
-// output flushed), and a third ends the process on the spot. A signal that was
+// output flushed, or, when that takes over a second, as standard output
+// cannot be written, the process ends killed by it all the same), and a
+// third ends the process on the spot. A signal that was
 // ignored when the program started (a background job's interrupt) stays ignored.
 
 // Installs the handlers; stopScript (called from the handler, so it must be

@@ -47,6 +47,12 @@ size_t dataBytes() {
 
 MemoryLimit::MemoryLimit() : budget(nextBudget), allowance(nextBudget), baseline(dataBytes()) {}
 
+MemoryLimit::~MemoryLimit() {
+  if (!context) return;
+  JS_SetGCCallback(context, nullptr, nullptr);
+  JS::SetOutOfMemoryCallback(context, nullptr, nullptr);
+}
+
 void MemoryLimit::watch(JSContext* cx) {
   context = cx;
   // The engine's last-ditch collection (a full one, before it fails an
@@ -62,23 +68,28 @@ void MemoryLimit::watch(JSContext* cx) {
 void MemoryLimit::outOfMemory(JSContext* cx, void* limit) {
   MemoryLimit& self = *static_cast<MemoryLimit*>(limit);
   self.ranOut = true;
-  // The script that catches the failure needs some memory to handle it (its
-  // catch block, its message) before it lets go of what it holds: an eighth
-  // more heap until the heap is well within its limit again, and an eighth
-  // of the budget beyond what it held (at most twice the budget) until it is
-  // back within the budget.
-  JS_SetGCParameter(cx, JSGC_MAX_BYTES, heapBytes + heapRoomAfterFailure);
-  if (self.tenuredOnly) {
+  // The stack is read here only for the failure the host asked for: that is
+  // an object the script makes, refused where the engine could have
+  // collected instead, so its frames are whole. A failure of the engine's
+  // own can come while one of its interpreter's frames is half made, and
+  // walking the stack then crashes: its place is the one last noted at a
+  // safe point.
+  if (self.failureArmed) {
+    self.noteScriptSite();
+    self.failureArmed = false;
     self.allowance = std::min(std::max(self.budget, self.grown) + self.budget / 8, 2 * self.budget);
   }
+  // The script that catches the failure needs some memory to handle it (its
+  // catch block, its message) before it lets go of what it holds: an eighth
+  // more heap until the heap is well within its limit again, and (above) an
+  // eighth of the budget beyond what it held, at most twice the budget,
+  // until it is back within the budget.
+  JS_SetGCParameter(cx, JSGC_MAX_BYTES, heapBytes + heapRoomAfterFailure);
   // Collecting is not allowed here; it runs at the script's next interrupt
   // check, or when the script ends.
   self.collectAfterFailure = true;
   self.collectWhenScriptEnds = true;
   JS_RequestInterruptCallback(cx);
-  // The stack is not looked at here: the engine can run out of memory while
-  // one of its interpreter's frames is half made, and walking the stack then
-  // crashes. The place reported is the one last noted at a safe point.
 }
 
 bool MemoryLimit::takeOutOfMemory() {
@@ -138,7 +149,7 @@ void MemoryLimit::checkAtInterrupt() {
     collectWhenScriptEnds = true;
   }
   // Once the next allocation is to fail, nothing changes until it has.
-  if (tenuredOnly) return;
+  if (failureArmed) return;
   if (heapFull) {
     heapFull = false;
     failNextAllocation();
@@ -158,12 +169,11 @@ void MemoryLimit::checkAtInterrupt() {
 
 void MemoryLimit::failNextAllocation() {
   // Failing here, at the interrupt, would end the script uncatchably; the
-  // engine's own failure of an allocation is an ordinary error. Objects made
-  // in the nursery are not held to the heap's limit, so none are until the
-  // failure has been collected after.
-  if (!tenuredOnly) tenuredOnly.emplace(context);
-  // A shrinking collection packs the heap's objects together, so the free
-  // cells that could still be handed out without new room are few.
+  // engine's own failure of an allocation is an ordinary error. It comes at
+  // the script's next object that needs new room in the heap: a shrinking
+  // collection packs the heap's objects together first, so the free cells
+  // that could still be handed out without new room are few.
+  failureArmed = true;
   collecting = true;
   JS::PrepareForFullGC(context);
   JS::NonIncrementalGC(context, JS::GCOptions::Shrink, JS::GCReason::API);
@@ -188,7 +198,7 @@ void MemoryLimit::noteSite(const char* file, unsigned line) {
 void MemoryLimit::releaseGarbage() {
   collectAfterFailure = false;
   collectWhenScriptEnds = false;
-  tenuredOnly.reset();
+  failureArmed = false;
   collecting = true;
   JS_GC(context);
   collecting = false;

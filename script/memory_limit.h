@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 
 #include <js/GCAPI.h>
 #include <js/HeapAPI.h>
@@ -31,14 +30,20 @@ void setScriptMemoryBudget(size_t bytes);
 // made. Everything else a script can hold (array elements, buffer contents,
 // string characters, compiled code) counts against the budget, which is
 // checked at safe points: at the first interrupt check after each collection
-// (the engine collects as such memory grows) the process's data is measured,
-// garbage is collected when it is over, and if it is still over the script
-// fails there, with an ordinary "out of memory" error at its own line. The
-// engine's own size limits (strings, and array buffers below 2 GiB) bound
-// what one allocation between two checks can take.
+// (the engine collects as such memory grows) the process's data is measured.
+// If it is over, even once garbage is collected, the heap's limit comes down
+// to what the heap holds, so the script's next object that needs new room
+// in the heap fails where it is made: an ordinary "out of memory" error that
+// the script can catch. The script then has room to handle it (an eighth
+// more heap, and an eighth of the budget beyond what it held, at most twice
+// the budget) until it is back within. The engine's own size limits
+// (strings, and array buffers below 2 GiB) bound what one allocation between
+// two checks can take. A script that keeps the heap nearly full fails the
+// same way, before the engine spends seconds collecting for every object.
 //
-// A failure's error carries no place, so the script's place is noted at safe
-// points (each interrupt check, and each script's start) and reported with it.
+// A failure's error carries no place, so the script's place is noted: where
+// the failure the budget asked for happens, and otherwise at safe points
+// (each interrupt check, and each script's start).
 class MemoryLimit {
  public:
   // The limit of the engine's collected heap, for the engine context. The
@@ -49,6 +54,8 @@ class MemoryLimit {
 
   // Takes the budget set now, measured from what the process holds now.
   MemoryLimit();
+  // Stops watching; destroy it before the engine context.
+  ~MemoryLimit();
   MemoryLimit(const MemoryLimit&) = delete;
   MemoryLimit& operator=(const MemoryLimit&) = delete;
 
@@ -99,8 +106,8 @@ class MemoryLimit {
   bool collectWhenScriptEnds = false;
   // While the host itself collects.
   bool collecting = false;
-  // While the next allocation is to fail: new objects go straight into the heap.
-  std::optional<JS::AutoDisableGenerationalGC> tenuredOnly;
+  // While the script's next object that needs new heap room is to fail.
+  bool failureArmed = false;
 };
 
 }  // namespace oru::script

@@ -71,6 +71,7 @@ ScriptContext::~ScriptContext() {
     if (realmEntered) JS::LeaveRealm(context, previousRealm);
     realmEntered = false;
     rejections.reset();
+    memory.reset();
     global.reset();
     JS_DestroyContext(context);
     context = nullptr;
