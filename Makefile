@@ -3,6 +3,9 @@ BUILD_DIR := build
 CHECKED_DIR := build-sanitize
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS := 600
+# A memory budget for the fuzzed scripts, in MiB (empty: the program's own);
+# a small one (48) fuzzes what happens after running out of memory.
+FUZZ_MEMORY_MIB :=
 PREFIX := /usr/local
 DEB_DIR := build-deb
 
@@ -80,11 +83,12 @@ checked-build: deps
 check-sanitize: checked-build
 	cd $(CHECKED_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# Fuzzes the script host for FUZZ_SECONDS, keeping what it learns in the
-# checked build's corpus; a crash is saved there as crash-*.
+# Fuzzes the script host for FUZZ_SECONDS (with the scripts' memory budget
+# FUZZ_MEMORY_MIB, if given), keeping what it learns in the checked build's
+# corpus; a crash is saved there as crash-*.
 fuzz: checked-build
 	mkdir -p $(CHECKED_DIR)/tests/fuzz/corpus
-	./tests/fuzz/run.sh $(CHECKED_DIR)/tests/fuzz/script_fuzzer \
+	$(if $(FUZZ_MEMORY_MIB),ORU_MEMORY_LIMIT=$(FUZZ_MEMORY_MIB)) ./tests/fuzz/run.sh $(CHECKED_DIR)/tests/fuzz/script_fuzzer \
 	  -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(CHECKED_DIR)/tests/fuzz/ \
 	  $(CHECKED_DIR)/tests/fuzz/corpus tests/fuzz/corpus
 
