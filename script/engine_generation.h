@@ -5,6 +5,7 @@
 // host is written once against the interface both share.
 
 #include <js-config.h>
+#include <js/ArrayBuffer.h>
 #include <js/ErrorReport.h>
 #include <jsapi.h>
 
@@ -20,6 +21,14 @@ inline const char* reportFileName(const JSErrorReport& report) {
   return report.filename.c_str();
 #else
   return report.filename;
+#endif
+}
+
+// Keeps one array buffer below 2 GiB where the engine lets the embedding
+// choose (102); later generations keep their own, larger limit.
+inline void limitArrayBufferSize() {
+#if MOZJS_MAJOR_VERSION < 128
+  JS::SetLargeArrayBuffersEnabled(false);
 #endif
 }
 

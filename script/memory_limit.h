@@ -37,8 +37,8 @@ void setScriptMemoryBudget(size_t bytes);
 // the script can catch. The script then has room to handle it (an eighth
 // more heap, and an eighth of the budget beyond what it held, at most twice
 // the budget) until it is back within. The engine's own size limits
-// (strings, and array buffers below 2 GiB) bound what one allocation between
-// two checks can take. A script that keeps the heap nearly full fails the
+// (strings, array buffers) bound what one allocation between two checks can
+// take. A script that keeps the heap nearly full fails the
 // same way, before the engine spends seconds collecting for every object.
 //
 // A failure's error carries no place, so the script's place is noted: where

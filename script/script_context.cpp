@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <new>
 
-#include <js/ArrayBuffer.h>
 #include <js/CompilationAndEvaluation.h>
 #include <js/ErrorReport.h>
 #include <js/Exception.h>
@@ -94,9 +93,8 @@ bool ScriptContext::initialise() {
   if (!js::UseInternalJobQueues(context)) return false;
   if (!JS::InitSelfHostedCode(context, selfHostedCache())) return false;
   JS_SetNativeStackQuota(context, nativeStackQuota());
-  // One array buffer stays below 2 GiB: nothing between two of the memory
-  // limit's checks can take much more.
-  JS::SetLargeArrayBuffersEnabled(false);
+  // One array buffer is held to a size the memory limit's checks can follow.
+  limitArrayBufferSize();
   jobEnvironment = std::make_unique<JobEnvironment>(*this);
   js::SetScriptEnvironmentPreparer(context, jobEnvironment.get());
   rejections = std::make_unique<RejectionTracker>(context, *memory);

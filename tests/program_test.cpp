@@ -245,7 +245,7 @@ TEST(Memory, EveryWayOfRunningOutFailsOnlyTheScriptAtItsLine) {
   expectRun(
       runScripts(
           {{"main.js",
-            "try { var a = new Uint8Array(4e9), b = new Uint8Array(4e9); b.set(a); }\n"
+            "try { var a = new Uint8Array(2 ** 40), b = new Uint8Array(2 ** 40); b.set(a); }\n"
             "catch (e) { print('caught ' + e.name + '\\n'); }\n"
             "print(runScript('heap.js') + '\\n');\n"
             "list = null;\n"
@@ -257,7 +257,8 @@ TEST(Memory, EveryWayOfRunningOutFailsOnlyTheScriptAtItsLine) {
            {"conversion.js",
             "print({toString: function () {\n"
             "  for (var k = [];;) k.push(new ArrayBuffer(1 << 20));\n}});\n"
-            "print('not reached');"}}),
+            "print('not reached');"}},
+          {}, 300),
       "caught RangeError\n"
       "Error on line 1 of heap.js:\n\tuncaught exception: out of memory\n"
       "Failed to run heap.js (JS error).\nfalse\n"
