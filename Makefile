@@ -6,17 +6,22 @@ FUZZ_SECONDS := 600
 PREFIX := /usr/local
 DEB_DIR := build-deb
 
-.PHONY: deps build run test test-debian13 debian13-root install uninstall deb test-package \
+.PHONY: deps configure build run test test-debian13 debian13-root install uninstall deb test-package \
   test-package-debian13 bench checked-build check-sanitize fuzz check-format clean
 
 deps:
 	./tools/install-deps.sh
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+
+# Everything: the program, its manual page and the tests.
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# Only what it runs: the program, not the tests or the manual page.
+run: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target oru
 	./$(BUILD_DIR)/oru
 
 test: build
