@@ -79,7 +79,8 @@ grep -q '^License: Expat$' "$root$prefix/share/doc/oru/copyright" ||
 page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root$prefix/share/man/man1/oru.1.gz" \
   2>"$tmp/man-warnings") || fail "man could not render oru.1.gz"
 [ ! -s "$tmp/man-warnings" ] || fail "oru.1.gz renders with warnings: $(cat "$tmp/man-warnings")"
-for text in "oru $version" "cd $prefix/share/oru/examples && oru asteroids.js" \
+for text in "oru $version" "cd $prefix/share/oru/examples && oru asteroids.js" "--help" "--version" \
+  "folder/main.js" \
   "runScript(fileName)" "print(text)" "initORU(width," "getTime()" "clear()" "flip()" \
   "drawPoint(x, y)" "setLineWidth(width)" "setCoordSystem(left," "setColor(red," \
   "drawLine(x1, y1, x2, y2)" "leftDown()" "rightDown()" "upDown()" "downDown()" "spaceDown()" \
