@@ -6,8 +6,9 @@ FUZZ_SECONDS := 600
 PREFIX := /usr/local
 DEB_DIR := build-deb
 
-.PHONY: deps configure build run test test-debian13 debian13-root install uninstall deb lint-package test-package \
-  test-package-debian13 bench checked-build check-sanitize fuzz check-format clean
+.PHONY: deps configure build run test test-debian13 debian13-root install uninstall deb \
+  lint-package test-package test-package-debian13 bench checked-build check-sanitize fuzz \
+  check-format clean
 
 deps:
 	./tools/install-deps.sh
