@@ -9,17 +9,23 @@ FUZZ_MEMORY_MIB :=
 PREFIX := /usr/local
 DEB_DIR := build-deb
 
-.PHONY: deps build run test test-debian13 debian13-root install uninstall deb test-package \
-  test-package-debian13 bench checked-build check-sanitize fuzz check-format clean
+.PHONY: deps configure build run test test-debian13 debian13-root install uninstall deb \
+  lint-package test-package test-package-debian13 bench checked-build check-sanitize fuzz \
+  check-format clean
 
 deps:
 	./tools/install-deps.sh
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+
+# Everything: the program, its manual page and the tests.
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# Only what it runs: the program, not the tests or the manual page.
+run: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target oru
 	./$(BUILD_DIR)/oru
 
 test: build
@@ -48,26 +54,37 @@ install: build
 uninstall:
 	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(BUILD_DIR)/install_manifest.txt -P packaging/uninstall.cmake
 
-# A Debian package for this machine's release, $(DEB_DIR)/oru_<version>_<arch>.deb,
-# its dependencies worked out from the binary by dpkg-shlibdeps.
+# A Debian package for this machine's release, $(DEB_DIR)/oru_<version>-<revision>_<arch>.deb,
+# its dependencies worked out from the binary by dpkg-shlibdeps, built with
+# the release's hardening flags as Debian builds its packages.
+deb: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
 deb: deps
 	./tools/install-deps.sh dpkg-dev file
-	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
-	cmake --build $(DEB_DIR) -j $(JOBS) --target oru manual
+	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(DEB_DIR) -j $(JOBS) --target oru manual changelog
 	rm -f $(DEB_DIR)/oru_*.deb
 	cd $(DEB_DIR) && cpack -G DEB
 
 # The package installed with apt-get into a fresh minimal root of this
 # machine's release, where it runs scripts on a virtual X server; needs root.
 test-package: deb
+	$(MAKE) lint-package
 	./tools/install-deps.sh debootstrap
 	./tests/package/fresh_install.sh "$$(. /etc/os-release && echo $$VERSION_CODENAME)" $(DEB_DIR)/oru_*.deb
 
 # The same for Debian 13: the package is built in the Debian 13 build root
 # and installed into a fresh minimal Debian 13 root.
 test-package-debian13: debian13-root
-	$(IN_DEBIAN13) sh -c 'cd /oru && make deb DEB_DIR=build-deb-debian13'
+	$(IN_DEBIAN13) sh -c 'cd /oru && make deb lint-package DEB_DIR=build-deb-debian13'
 	./tests/package/fresh_install.sh trixie build-deb-debian13/oru_*.deb
+
+# lintian, the release's own, on the package `make deb` built: any error or
+# warning fails.
+lint-package:
+	./tools/install-deps.sh lintian
+	lintian --fail-on error,warning --display-info $(DEB_DIR)/oru_*.deb
 
 bench: build
 	./bench/run.sh

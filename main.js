@@ -1,5 +1,6 @@
-// main.js - the oru demo, run when build/oru is started without a script name
-// (from the repository root: `build/oru`). More scripts are in examples/.
+// main.js - the oru demo, run when oru is started without a script name in
+// the folder that holds it: `build/oru` from the repository root, or `oru` in
+// the installed examples folder, where it is installed with the other examples.
 //
 // A spirograph flower drawn three times, in colours a third of the colour
 // wheel apart: where the copies overlap the light adds up towards white, where

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "app/command_line.h"
 #include "app/script_host.h"
 #include "app/script_loader.h"
 #include "engine/frame.h"
@@ -28,9 +29,10 @@ void openStandardStreams() {
 int main(int argc, char* argv[]) {
   openStandardStreams();
   oru::engine::startClock();
-  const char* startupScript = argc > 1 ? argv[1] : "main.js";
+  const oru::app::StartupChoice startup = oru::app::chooseStartup(argc, argv);
+  if (startup.answered) return 0;
   if (!oru::app::openScriptHost()) return 1;
-  bool ok = oru::app::runScript(startupScript);
+  bool ok = oru::app::runScript(startup.script);
   oru::app::closeScriptHost();
   return oru::app::programStatus(ok);
 }

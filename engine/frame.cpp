@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/engine_state.h"
+#include "engine/flip_watch.h"
 #include "engine/frame_delay.h"
 #include "engine/quit_signals.h"
 #include "engine/stroke_batch.h"
@@ -42,6 +43,7 @@ FrameHooks frameHooks() { return hooks; }
 
 void startClock() {
   if (clockStarted) return;
+  noteFlipReached();
   // Starting no subsystem still starts SDL's tick count, which later
   // initialisations leave running.
   SDL_InitSubSystem(0);
@@ -49,6 +51,7 @@ void startClock() {
 }
 
 void flip() {
+  noteFlipReached();
   if (quitSignalled()) return quit();
   if (SDL_WasInit(SDL_INIT_VIDEO)) {
     SDL_Event event;

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <csignal>
 
+#include "engine/flip_watch.h"
+
 namespace oru::engine {
 
 namespace {
@@ -27,7 +29,10 @@ void onStopDeadline(int) { endBySignal(stopSignal); }
 
 void onQuitSignal(int signal) {
   int count = ++received;
-  if (count == 1) return;
+  if (count == 1) {
+    hintIfFlipOverdue();
+    return;
+  }
   void (*stopScript)() = stopHook.load();
   if (count == 2 && stopScript) {
     stopSignal = signal;

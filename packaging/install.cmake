@@ -5,7 +5,7 @@
 #                                    page under CMAKE_INSTALL_PREFIX (DESTDIR
 #                                    honoured); the files installed are listed
 #                                    in BUILD_DIR/install_manifest.txt
-#   cpack -G DEB (in BUILD_DIR)      oru_<version>_<arch>.deb, with the same
+#   cpack -G DEB (in BUILD_DIR)      oru_<version>-<revision>_<arch>.deb, with the same
 #                                    files under CMAKE_INSTALL_PREFIX (/usr for
 #                                    a package); its dependencies are worked out
 #                                    from the binary by dpkg-shlibdeps
@@ -17,7 +17,24 @@ set(ORU_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/oru)
 
 install(TARGETS oru RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY examples/ DESTINATION ${ORU_EXAMPLES_DIR})
+# The default demo joins the examples, so that `oru` in their folder runs it:
+# there it finds the stroke font in lib/, not in examples/lib/.
+file(READ main.js ORU_DEMO)
+string(REPLACE "examples/lib/" "lib/" ORU_DEMO "${ORU_DEMO}")
+file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/examples/main.js CONTENT "${ORU_DEMO}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS main.js)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/examples/main.js DESTINATION ${ORU_EXAMPLES_DIR})
 install(FILES README.md DESTINATION ${ORU_DOC_DIR})
+# Debian's copyright file (machine-readable, the licence of LICENSE) and the
+# package's changelog, compressed as Debian keeps it.
+install(FILES packaging/copyright DESTINATION ${ORU_DOC_DIR})
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz
+  COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/packaging/changelog >
+    ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog
+  COMMENT "Compressing the Debian changelog")
+add_custom_target(changelog ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz DESTINATION ${ORU_DOC_DIR})
 # The README's pictures, where its links find them.
 install(DIRECTORY docs/ DESTINATION ${ORU_DOC_DIR}/docs FILES_MATCHING PATTERN "*.png")
 
@@ -37,11 +54,15 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/oru.1.gz DESTINATION ${CMAKE_INSTALL_M
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME oru)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The Debian revision: the package is oru_<version>-<revision>, and the top
+# entry of packaging/changelog names that version.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CONTACT "oru maintainers <maintainers@users.noreply.c-seed-e6453180.example>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# It runs games, but is no game itself (those live in /usr/games).
+set(CPACK_DEBIAN_PACKAGE_SECTION interpreters)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # CPack indents the lines after the first and turns the empty one into " .".

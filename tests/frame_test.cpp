@@ -200,6 +200,29 @@ TEST(QuitSignals, ASecondOneEndsAScriptThatNeverFlipsAndKeepsItsOutput) {
   }
 }
 
+TEST(QuitSignals, TheFirstOneSaysWhyAScriptThatStoppedFlippingDoesNotQuit) {
+  ScriptDirectory directory;
+  // The script itself makes sure flip was last called over a second ago; the
+  // text is long enough to pass the output buffer, so it arrives at once.
+  directory.write("main.js",
+                  "initORU(320, 240, false); flip();\n"
+                  "var start = getTime(); while (getTime() - start < 1.5) {}\n"
+                  "print('stalled' + ' '.repeat(16384));\n"
+                  "while (true) { clear(); drawLine(0, 0, 100, 100); }");
+  const std::string hint =
+      "oru: the script has not called flip() for over a second, so its window cannot respond; "
+      "a second signal stops it.\n";
+  RunningProgram program(directory.path(), {});
+  ASSERT_TRUE(program.waitForText("stalled", 30));
+  program.sendSignal(SIGINT);
+  ASSERT_TRUE(program.waitForText(hint, 10));
+  program.sendSignal(SIGINT);
+  ProgramResult result = program.finish(10);
+  EXPECT_EQ(result.signal, SIGINT);
+  EXPECT_EQ(result.output.rfind("stalled", 0), 0u);
+  EXPECT_EQ(result.errors, hint);
+}
+
 TEST(Interrupt, TheFirstOneStillQuitsAtTheNextFlip) {
   ScriptDirectory directory;
   directory.write("main.js",

@@ -35,6 +35,7 @@ DESTDIR="$root" cmake --install "$build_dir" --prefix "$prefix" --component Unsp
 manifest="$build_dir/install_manifest_Unspecified.txt"
 
 for file in bin/oru share/man/man1/oru.1.gz share/doc/oru/README.md share/doc/oru/docs/demo.png \
+  share/doc/oru/copyright share/doc/oru/changelog.Debian.gz share/oru/examples/main.js \
   share/oru/examples/asteroids.js share/oru/examples/keys.js share/oru/examples/lissajous.js \
   share/oru/examples/lib/font.js share/oru/examples/lib/vec.js; do
   [ -f "$root$prefix/$file" ] || fail "$prefix/$file is not installed"
@@ -57,12 +58,29 @@ print(runScript("lib/font.js") + " " + runScript("lib/vec.js") + " " +
 SCRIPT
 expect_run "true true 16 5" 0 "$examples" "$tmp/game/helpers.js"
 
+# The default demo, run by a bare `oru` in the examples folder, finds the
+# stroke font there (kept off any display, it then says it has no window).
+demo=$(cd "$examples" && env -u DISPLAY SDL_VIDEODRIVER=x11 "$root$prefix/bin/oru" 2>&1) ||
+  fail "oru in the examples folder ended with status $?"
+[ "$demo" = "Failed to initialize SDL.
+main.js: could not open the window" ] || fail "oru in the examples folder printed '$demo'"
+
+# The package's changelog names this version; the copyright file its licence.
+latest=$(gzip -dc "$root$prefix/share/doc/oru/changelog.Debian.gz" | head -n 1)
+case "$latest" in
+  "oru ($version-"*) ;;
+  *) fail "the changelog's latest entry is '$latest', not version $version" ;;
+esac
+grep -q '^License: Expat$' "$root$prefix/share/doc/oru/copyright" ||
+  fail "the copyright file names no Expat licence"
+
 # The manual page: no warnings from the formatter, the version, the examples
 # folder and all 21 functions.
 page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root$prefix/share/man/man1/oru.1.gz" \
   2>"$tmp/man-warnings") || fail "man could not render oru.1.gz"
 [ ! -s "$tmp/man-warnings" ] || fail "oru.1.gz renders with warnings: $(cat "$tmp/man-warnings")"
-for text in "oru $version" "cd $prefix/share/oru/examples && oru asteroids.js" \
+for text in "oru $version" "cd $prefix/share/oru/examples && oru asteroids.js" "--help" "--version" \
+  "folder/main.js" \
   "runScript(fileName)" "print(text)" "initORU(width," "getTime()" "clear()" "flip()" \
   "drawPoint(x, y)" "setLineWidth(width)" "setCoordSystem(left," "setColor(red," \
   "drawLine(x1, y1, x2, y2)" "leftDown()" "rightDown()" "upDown()" "downDown()" "spaceDown()" \

@@ -43,6 +43,19 @@ RunningProgram::RunningProgram(const std::string& workingDirectory,
   if (!process.started()) throw std::runtime_error(process.startError());
 }
 
+bool RunningProgram::waitForText(const std::string& text, double seconds) {
+  const double deadline = process.secondsRunning() + seconds;
+  auto seen = [&] {
+    return process.output().find(text) != std::string::npos ||
+           process.errors().find(text) != std::string::npos;
+  };
+  while (!seen()) {
+    if (process.waitForEnd(0.05)) return seen();
+    if (process.secondsRunning() > deadline) return false;
+  }
+  return true;
+}
+
 ProgramResult RunningProgram::finish(double seconds) {
   ProgramResult result;
   if (!process.waitForEnd(seconds)) {

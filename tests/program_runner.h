@@ -37,6 +37,8 @@ class RunningProgram {
   RunningProgram(const std::string& workingDirectory, const std::vector<std::string>& arguments);
   // Sends a signal to the program.
   void sendSignal(int signal) const { process.sendSignal(signal); }
+  // Waits up to seconds until text appears on standard output or error; false if it did not.
+  bool waitForText(const std::string& text, double seconds);
   // Waits up to seconds for the program to end (then kills it) and returns how it ended.
   ProgramResult finish(double seconds);
   // The process id.

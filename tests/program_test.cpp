@@ -44,8 +44,12 @@ TEST(StartupScript, MissingEmptyOrNotAFile) {
 
   ScriptDirectory directory;
   ASSERT_EQ(mkdir((directory.path() + "/dir.js").c_str(), 0755), 0);
+  // A folder on the command line is a game folder; given to runScript it is no file.
   expectRun(runProgram(directory.path(), {"dir.js"}),
-            "Failed to run dir.js (File does not exsist).\n", 1);
+            "Failed to run dir.js/main.js (File does not exsist).\n", 1);
+  directory.write("folder.js", "print(runScript('dir.js'));");
+  expectRun(runProgram(directory.path(), {"folder.js"}),
+            "Failed to run dir.js (File does not exsist).\nfalse", 0);
 
   // A named pipe nobody writes to is refused at once, not waited on.
   ASSERT_EQ(mkfifo((directory.path() + "/pipe.js").c_str(), 0600), 0);
@@ -54,6 +58,40 @@ TEST(StartupScript, MissingEmptyOrNotAFile) {
   directory.write("nested.js", "print(runScript('pipe.js'));");
   expectRun(runProgram(directory.path(), {"nested.js"}),
             "Failed to run pipe.js (File does not exsist).\nfalse", 0);
+}
+
+TEST(StartupScript, AFolderRunsItsMainJsFromInsideTheFolder) {
+  ScriptDirectory directory;
+  directory.write("game/main.js", "print(runScript('lib/helper.js') + '\\n');");
+  directory.write("game/lib/helper.js", "print('helper ');");
+  ASSERT_EQ(mkdir((directory.path() + "/empty").c_str(), 0755), 0);
+  expectRun(runProgram(directory.path(), {"game"}), "helper true\n", 0);
+  expectRun(runProgram(directory.path(), {"game/"}), "helper true\n", 0);
+  expectRun(runProgram(directory.path() + "/game", {"."}), "helper true\n", 0);
+  expectRun(runProgram(directory.path(), {"empty"}),
+            "Failed to run empty/main.js (File does not exsist).\n", 1);
+  expectRun(runProgram(directory.path(), {"empty/"}),
+            "Failed to run empty/main.js (File does not exsist).\n", 1);
+}
+
+TEST(CommandLine, OptionsAreAnsweredOnlyWhenNoFileHasTheirName) {
+  ScriptDirectory directory;
+  for (const char* help : {"--help", "-h"}) {
+    ProgramResult result = runProgram(directory.path(), {help});
+    EXPECT_EQ(result.output.rfind("Usage: oru [SCRIPT | DIR]\n", 0), 0u) << result.output;
+    EXPECT_NE(result.output.find("--version"), std::string::npos);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.errors, "");
+  }
+  expectRun(runProgram(directory.path(), {"--version"}), ORU_EXPECTED_VERSION "\n", 0);
+  // Not an option: the missing file it names.
+  expectRun(runProgram(directory.path(), {"--verbose"}),
+            "Failed to run --verbose (File does not exsist).\n", 1);
+  // Files named like options are scripts.
+  directory.write("--version", "print('a script');");
+  directory.write("-h", "print('another');");
+  expectRun(runProgram(directory.path(), {"--version"}), "a script", 0);
+  expectRun(runProgram(directory.path(), {"-h"}), "another", 0);
 }
 
 TEST(ErrorReports, SyntaxErrorNamesLineAndFile) {

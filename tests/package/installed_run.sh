@@ -21,7 +21,10 @@ quiet apt-get -o DPkg::Lock::Timeout=600 update
 (cd /tmp/package && quiet apt-get install -y ./oru_*.deb)
 
 [ "$(command -v oru)" = /usr/bin/oru ] || fail "oru is not /usr/bin/oru on the path"
-[ -f /usr/share/man/man1/oru.1.gz ] || fail "no manual page"
+for file in /usr/share/man/man1/oru.1.gz /usr/share/doc/oru/copyright \
+  /usr/share/doc/oru/changelog.Debian.gz /usr/share/oru/examples/main.js; do
+  [ -f "$file" ] || fail "no $file"
+done
 building=$(dpkg-query -W -f '${Package}\n' | grep -E -- '-dev$|^(gcc|g\+\+|cpp|clang|cmake|make)(-[0-9]+)?$' || true)
 [ -z "$building" ] || fail "installing oru brought packages for building:" $building
 
@@ -41,16 +44,20 @@ font true"
 [ "$output" = "$expected" ] || fail "window.js printed '$output', not '$expected'"
 [ "$status" = 0 ] || fail "window.js ended with status $status, not 0"
 
-# An installed example runs from its folder until it is ended by SIGTERM,
-# which closes it like the window's close button: status 0, no script error.
-output=$(cd /usr/share/oru/examples && on_display sh -c \
-  'oru asteroids.js & pid=$!; sleep 2; kill -TERM $pid; wait $pid; echo "status $?"' \
-  2>>/tmp/oru-test/errors) || true
-case "$output" in
-  *"Failed to run"* | *"Error on line"* | *"could not load"*) fail "asteroids.js failed: $output" ;;
-  *"status 0") ;;
-  *) fail "asteroids.js from /usr/share/oru/examples did not end with status 0: $output" ;;
-esac
+# An installed example, and the default demo (a bare `oru` there), run from
+# their folder until ended by SIGTERM, which closes them like the window's
+# close button: status 0, no script error.
+for script in asteroids.js ""; do
+  output=$(cd /usr/share/oru/examples && on_display sh -c \
+    'oru $0 & pid=$!; sleep 2; kill -TERM $pid; wait $pid; echo "status $?"' "$script" \
+    2>>/tmp/oru-test/errors) || true
+  case "$output" in
+    *"Failed to run"* | *"Error on line"* | *"could not load"* | *"not loaded"*)
+      fail "oru $script failed: $output" ;;
+    *"status 0") ;;
+    *) fail "oru $script in /usr/share/oru/examples did not end with status 0: $output" ;;
+  esac
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "standard error:"

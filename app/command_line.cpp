@@ -1,0 +1,82 @@
+#include "app/command_line.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <iostream>
+
+#include "engine/sdl_version.h"
+#include "script/engine_version.h"
+
+namespace oru::app {
+
+namespace {
+
+constexpr char defaultScript[] = "main.js";
+
+constexpr char usage[] =
+    "Usage: oru [SCRIPT | DIR]\n"
+    "Runs a JavaScript game or animation drawn in glowing strokes.\n"
+    "\n"
+    "  oru             run main.js in the working directory\n"
+    "  oru SCRIPT      run the script file SCRIPT\n"
+    "  oru DIR         run DIR/main.js with DIR as the working directory\n"
+    "  -h, --help      print this help and exit\n"
+    "  --version       print the version and what oru was built with, and exit\n"
+    "\n"
+    "Scripts load further scripts with runScript(), relative to the working\n"
+    "directory. A file named like an option is run as a script. See oru(1).\n";
+
+bool exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isRegularFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// A game folder: its main.js, run from inside the folder so that the game's
+// own runScript calls find their files wherever oru was started. When there
+// is no main.js to run, the name the user can look for, DIR/main.js, is the
+// one reported.
+std::string folderScript(const std::string& folder) {
+  const std::string path = folder + (folder.back() == '/' ? "" : "/") + defaultScript;
+  if (!isRegularFile(path) || chdir(folder.c_str()) != 0) return path;
+  return defaultScript;
+}
+
+}  // namespace
+
+StartupChoice chooseStartup(int argc, char* argv[]) {
+  StartupChoice choice;
+  if (argc < 2) {
+    choice.script = defaultScript;
+    return choice;
+  }
+  // Further arguments are ignored.
+  const std::string argument = argv[1];
+  if (isDirectory(argument)) {
+    choice.script = folderScript(argument);
+  } else if (exists(argument)) {
+    choice.script = argument;
+  } else if (argument == "--help" || argument == "-h") {
+    std::cout << usage << std::flush;
+    choice.answered = true;
+  } else if (argument == "--version") {
+    std::cout << "oru " ORU_VERSION " (" << script::engineVersion() << ", " << engine::sdlVersion()
+              << ")" << std::endl;
+    choice.answered = true;
+  } else {
+    choice.script = argument;
+  }
+  return choice;
+}
+
+}  // namespace oru::app

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace oru::app {
+
+// What the command line asks the program to do.
+struct StartupChoice {
+  bool answered = false;  // an option was answered on standard output; end with status 0
+  std::string script;     // otherwise the startup script to run
+};
+
+// Reads the command line. No argument: main.js. A folder: its main.js, with
+// the folder made the working directory (a folder without one names the
+// missing DIR/main.js). Any other existing path: that script. Otherwise
+// --help, -h and --version are answered; anything else is run as a script
+// (and so reported missing).
+StartupChoice chooseStartup(int argc, char* argv[]);
+
+}  // namespace oru::app
