@@ -39,6 +39,12 @@ void onQuitSignal(int signal) {
     // Ending takes a moment: the script stops, the output is written. When
     // it cannot be (standard output is a full pipe nobody reads), the
     // process ends anyway once the deadline passes.
+    // The alarm is claimed only now: until then it is free for the program
+    // (and for tools that run it, such as a fuzzer, which times inputs with it).
+    struct sigaction deadline {};
+    deadline.sa_handler = onStopDeadline;
+    sigemptyset(&deadline.sa_mask);
+    sigaction(SIGALRM, &deadline, nullptr);
     alarm(stopDeadlineSeconds);
     stopScript();
     return;
@@ -50,10 +56,6 @@ void onQuitSignal(int signal) {
 
 void watchQuitSignals(void (*stopScript)()) {
   stopHook = stopScript;
-  struct sigaction deadline {};
-  deadline.sa_handler = onStopDeadline;
-  sigemptyset(&deadline.sa_mask);
-  sigaction(SIGALRM, &deadline, nullptr);
   for (int signal : quitSignals) {
     struct sigaction current {};
     if (sigaction(signal, nullptr, &current) != 0) continue;
