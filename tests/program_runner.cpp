@@ -8,6 +8,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "process_state.h"
+
 ScriptDirectory::ScriptDirectory() {
   char pattern[] = "/tmp/oru-test-XXXXXX";
   if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
@@ -41,6 +43,15 @@ RunningProgram::RunningProgram(const std::string& workingDirectory,
                                const std::vector<std::string>& arguments)
     : process(commandLine(arguments), ChildOptions{workingDirectory}) {
   if (!process.started()) throw std::runtime_error(process.startError());
+}
+
+bool RunningProgram::waitUntilCatchingQuitSignals() const {
+  return waitFor([this] { return catchesSignals(pid(), {SIGINT, SIGTERM, SIGHUP}); });
+}
+
+bool RunningProgram::sendSignalAndWaitUntilTaken(int signal) const {
+  sendSignal(signal);
+  return waitFor([this, signal] { return !signalPending(pid(), signal); });
 }
 
 ProgramResult RunningProgram::finish(double seconds) {

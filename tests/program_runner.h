@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "wait_for.h"
 
 // A fresh temporary directory for script files, removed with everything in it.
 class ScriptDirectory {
@@ -37,8 +38,19 @@ class RunningProgram {
   RunningProgram(const std::string& workingDirectory, const std::vector<std::string>& arguments);
   // Sends a signal to the program.
   void sendSignal(int signal) const { process.sendSignal(signal); }
+  // Waits until the program has its handlers for SIGINT, SIGTERM and SIGHUP in
+  // place; false if they never come.
+  bool waitUntilCatchingQuitSignals() const;
+  // Sends a signal and waits until one of the program's threads has taken it,
+  // so that the same signal sent next counts as one more; false if it stays pending.
+  bool sendSignalAndWaitUntilTaken(int signal) const;
+  // Collects output until standard output holds text (true), or the program
+  // has ended or seconds have passed (false).
+  bool waitForOutput(const std::string& text, double seconds = signSeconds) {
+    return process.waitForOutput(text, seconds);
+  }
   // Waits up to seconds for the program to end (then kills it) and returns how it ended.
-  ProgramResult finish(double seconds);
+  ProgramResult finish(double seconds = signSeconds);
   // The process id.
   pid_t pid() const { return process.pid(); }
 
@@ -48,4 +60,5 @@ class RunningProgram {
 
 // Runs oru to completion in workingDirectory with arguments.
 ProgramResult runProgram(const std::string& workingDirectory,
-                         const std::vector<std::string>& arguments = {}, double seconds = 30);
+                         const std::vector<std::string>& arguments = {},
+                         double seconds = signSeconds);

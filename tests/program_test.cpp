@@ -13,7 +13,8 @@ namespace {
 // Runs main.js (or the given arguments) in a fresh directory holding files,
 // killing it after seconds.
 ProgramResult runScripts(const std::vector<std::pair<std::string, std::string>>& files,
-                         const std::vector<std::string>& arguments = {}, double seconds = 30) {
+                         const std::vector<std::string>& arguments = {},
+                         double seconds = signSeconds) {
   ScriptDirectory directory;
   for (const auto& [name, content] : files) directory.write(name, content);
   return runProgram(directory.path(), arguments, seconds);

@@ -43,9 +43,9 @@ font true"
 
 # An installed example runs from its folder until it is ended by SIGTERM,
 # which closes it like the window's close button: status 0, no script error.
-output=$(cd /usr/share/oru/examples && on_display sh -c \
-  'oru asteroids.js & pid=$!; sleep 2; kill -TERM $pid; wait $pid; echo "status $?"' \
-  2>>/tmp/oru-test/errors) || true
+output=$(cd /usr/share/oru/examples &&
+  on_display sh /tmp/oru-test/end_when_running.sh oru asteroids.js 2>>/tmp/oru-test/errors) ||
+  true
 case "$output" in
   *"Failed to run"* | *"Error on line"* | *"could not load"*) fail "asteroids.js failed: $output" ;;
   *"status 0") ;;
