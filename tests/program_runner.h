@@ -8,6 +8,12 @@
 #include "child_process.h"
 #include "wait_for.h"
 
+// How long a run of the program may take before the test kills it: far
+// longer than a run takes under the sanitizers on a heavily loaded machine
+// (under two minutes; the heaviest give a limit of their own), so that only a
+// run that hangs reaches it.
+constexpr double runSeconds = 300;
+
 // A fresh temporary directory for script files, removed with everything in it.
 class ScriptDirectory {
  public:
@@ -50,7 +56,7 @@ class RunningProgram {
     return process.waitForOutput(text, seconds);
   }
   // Waits up to seconds for the program to end (then kills it) and returns how it ended.
-  ProgramResult finish(double seconds = signSeconds);
+  ProgramResult finish(double seconds = runSeconds);
   // The process id.
   pid_t pid() const { return process.pid(); }
 
@@ -61,4 +67,4 @@ class RunningProgram {
 // Runs oru to completion in workingDirectory with arguments.
 ProgramResult runProgram(const std::string& workingDirectory,
                          const std::vector<std::string>& arguments = {},
-                         double seconds = signSeconds);
+                         double seconds = runSeconds);

@@ -359,7 +359,7 @@ TEST(StrokeQueue, DrawingWithoutFlipKeepsMemoryBoundedAndStaysStoppable) {
                   "}\n");
   // About 75 MB is the software driver's before anything is drawn.
   const long boundKiB = 400 * 1024;
-  ProgramResult finite = runProgram(directory.path(), {}, 300);
+  ProgramResult finite = runProgram(directory.path());
   EXPECT_EQ(finite.output, "done");
   EXPECT_EQ(finite.exitStatus, 0);
   EXPECT_LT(finite.peakKiB, boundKiB);
