@@ -102,6 +102,19 @@ bool ChildProcess::waitForEnd(double seconds) {
   return true;
 }
 
+bool ChildProcess::waitForOutput(const std::string& text, double seconds) {
+  if (!started()) return false;
+  const int64_t deadline = monotonicNanoseconds() + static_cast<int64_t>(seconds * 1e9);
+  while (out.find(text) == std::string::npos && monotonicNanoseconds() < deadline) {
+    if (drain(20) || !reap()) continue;
+    // Ended: whatever it wrote last is still in the pipes.
+    while (drain(200)) {
+    }
+    break;
+  }
+  return out.find(text) != std::string::npos;
+}
+
 bool ChildProcess::drain(int timeoutMs) {
   pollfd fds[2];
   std::string* sinks[2];

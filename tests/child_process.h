@@ -39,6 +39,9 @@ class ChildProcess {
   // Collects output until the child has ended and its pipes are drained, or
   // until seconds have passed (negative: no limit); true when it has ended.
   bool waitForEnd(double seconds);
+  // Collects output until standard output holds text, the child has ended or
+  // seconds have passed; true when the text came.
+  bool waitForOutput(const std::string& text, double seconds);
 
   // Standard output so far (with standard error when errorsIntoOutput).
   const std::string& output() const { return out; }

@@ -2,8 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <unistd.h>
 
+#include "oru_window.h"
+#include "process_state.h"
 #include "program_runner.h"
 
 class ExampleScript : public testing::TestWithParam<const char*> {};
@@ -16,9 +17,14 @@ TEST_P(ExampleScript, RunsUntilTerminatedWithoutErrors) {
   const std::string folder =
       slash == std::string::npos ? ORU_SOURCE_DIR : ORU_SOURCE_DIR "/" + script.substr(0, slash);
   RunningProgram program(folder, {script.substr(slash + 1)});
-  sleep(2);
+  // Its first frame on the screen, then frames for half a second of its own
+  // processor time, however long a loaded machine takes to give it that.
+  ASSERT_TRUE(waitForWindowShowing(anythingLit));
+  const pid_t pid = program.pid();
+  const double shown = processCpuSeconds(pid);
+  EXPECT_TRUE(waitFor([&] { return !stillRunning(pid) || processCpuSeconds(pid) >= shown + 0.5; }));
   program.sendSignal(SIGTERM);
-  ProgramResult result = program.finish(10);
+  ProgramResult result = program.finish();
   EXPECT_EQ(result.exitStatus, 0) << result.output;
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(result.output.find("Error on line"), std::string::npos) << result.output;

@@ -3,27 +3,17 @@
 
 #include <X11/Xlib.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 #include "display_fixture.h"
+#include "oru_window.h"
+#include "process_state.h"
 #include "program_runner.h"
 
 namespace {
-
-// The id of the window named ORU, waiting for it to appear; "" if it does not.
-std::string oruWindow() {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string id = commandOutput("xdotool search --name '^ORU$' 2>/dev/null | tail -n 1");
-    if (!id.empty()) return id.substr(0, id.find('\n'));
-    usleep(50000);
-  }
-  return "";
-}
 
 // Focuses the ORU window and sends a key action ("keydown Escape", "keyup Right").
 void sendKey(const std::string& action) {
@@ -32,12 +22,8 @@ void sendKey(const std::string& action) {
   commandOutput("xdotool windowfocus --sync " + id + " " + action);
 }
 
-// Holds a key for seconds, then lets it go.
-void pressKey(const std::string& key, double seconds) {
-  sendKey("keydown " + key);
-  usleep(static_cast<useconds_t>(seconds * 1e6));
-  commandOutput("xdotool keyup " + key);
-}
+// Lets a key go.
+void releaseKey(const std::string& key) { commandOutput("xdotool keyup " + key); }
 
 // Asks the window to close, as a window manager's close button does.
 void closeWindow(const std::string& id) {
@@ -66,8 +52,8 @@ TEST(Keyboard, EscapeEndsTheLoopTheFrameAfterItIsPressed) {
   RunningProgram program(directory.path(), {});
   ASSERT_FALSE(oruWindow().empty());
   sendKey("keydown Escape");
-  ProgramResult result = program.finish(10);
-  commandOutput("xdotool keyup Escape");
+  ProgramResult result = program.finish();
+  releaseKey("Escape");
   EXPECT_EQ(result.output, "ready\nescape seen\n");
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_FALSE(result.timedOut);
@@ -81,13 +67,16 @@ TEST(Keyboard, AHeldKeyStaysDownAcrossFlipsAndUpAfterRelease) {
                   "var held = 0;\n"
                   "for (var i = 0; i < 60; ++i) { flip(); if (rightDown()) ++held; }\n"
                   "print('held ' + held + '\\n');\n"
-                  "while (rightDown()) flip();\n"
+                  "while (rightDown()) { clear(); drawPoint(160, 120); flip(); }\n"
                   "print('released ' + [leftDown(), upDown(), downDown(), spaceDown(),\n"
                   "  escDown(), enterDown()].join() + '\\n');");
   RunningProgram program(directory.path(), {});
   ASSERT_FALSE(oruWindow().empty());
-  pressKey("Right", 2.0);
-  ProgramResult result = program.finish(10);
+  sendKey("keydown Right");
+  // Held until the script has counted its 60 frames and shows its point.
+  EXPECT_TRUE(waitForWindowShowing(anythingLit));
+  releaseKey("Right");
+  ProgramResult result = program.finish();
   EXPECT_EQ(result.output, "ready\nheld 60\nreleased false,false,false,false,false,false\n");
   EXPECT_EQ(result.exitStatus, 0);
 }
@@ -98,15 +87,27 @@ TEST(Keyboard, EveryQueriedKeyIsReported) {
                   "initORU(320, 240, false); print('ready\\n');\n"
                   "var queries = {Left: leftDown, Up: upDown, Down: downDown, space: spaceDown,\n"
                   "  Return: enterDown};\n"
+                  "var seen = 0;\n"
                   "for (var name in queries) {\n"
                   "  while (!queries[name]()) flip();\n"
                   "  print(name + ' ');\n"
-                  "  while (queries[name]()) flip();\n"
+                  "  while (queries[name]()) { clear(); drawPoint(30 + 60 * seen, 120); flip(); }\n"
+                  "  ++seen;\n"
                   "}");
   RunningProgram program(directory.path(), {});
   ASSERT_FALSE(oruWindow().empty());
-  for (const char* key : {"Left", "Up", "Down", "space", "Return"}) pressKey(key, 0.3);
-  ProgramResult result = program.finish(10);
+  int seen = 0;
+  for (const char* key : {"Left", "Up", "Down", "space", "Return"}) {
+    sendKey(std::string("keydown ") + key);
+    // Held until the script shows the point it draws while it sees this key down.
+    const int x = 30 + 60 * seen++;
+    EXPECT_TRUE(waitForWindowShowing([x](const Frame& frame) {
+      const std::vector<int> box = frame.litBox();
+      return box[0] <= x && x <= box[2];
+    })) << key;
+    releaseKey(key);
+  }
+  ProgramResult result = program.finish();
   EXPECT_EQ(result.output, "ready\nLeft Up Down space Return ");
   EXPECT_EQ(result.exitStatus, 0);
 }
@@ -120,14 +121,18 @@ TEST(Keyboard, AKeyHeldAcrossInitReadsUpUntilItsNextPress) {
                   "var seen = rightDown();\n"
                   "for (var i = 0; i < 40; ++i) { flip(); if (rightDown()) seen = true; }\n"
                   "print('after init ' + seen + '\\n');\n"
-                  "while (!rightDown()) flip();\n"
+                  "while (!rightDown()) { clear(); drawPoint(160, 120); flip(); }\n"
                   "print('pressed again\\n');");
   RunningProgram program(directory.path(), {});
   ASSERT_FALSE(oruWindow().empty());
-  // Held while the script opens the window again and flips 40 times.
-  pressKey("Right", 2.0);
-  pressKey("Right", 0.3);
-  ProgramResult result = program.finish(10);
+  // Held while the script opens the window again and flips 40 times, until it
+  // shows its point; then pressed again until the script ends.
+  sendKey("keydown Right");
+  EXPECT_TRUE(waitForWindowShowing(anythingLit));
+  releaseKey("Right");
+  sendKey("keydown Right");
+  ProgramResult result = program.finish();
+  releaseKey("Right");
   EXPECT_EQ(result.output, "ready\nafter init false\npressed again\n");
   EXPECT_EQ(result.exitStatus, 0);
 }
@@ -147,10 +152,10 @@ TEST_P(QuitSignal, EndsTheLoopWithStatusZeroAndFlushedOutput) {
                   "while (true) { clear(); drawLine(0, 0, 100, 100); flip(); }\n"
                   "print('after the loop');");
   RunningProgram program(directory.path(), {});
-  ASSERT_FALSE(oruWindow().empty());
-  usleep(300000);
+  // The loop's line on the screen: its first frame has passed, and with it the job.
+  ASSERT_TRUE(waitForWindowShowing(anythingLit));
   program.sendSignal(GetParam());
-  ProgramResult result = program.finish(10);
+  ProgramResult result = program.finish();
   EXPECT_EQ(result.output, "looping job");
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.signal, 0);
@@ -158,15 +163,6 @@ TEST_P(QuitSignal, EndsTheLoopWithStatusZeroAndFlushedOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, QuitSignal, testing::Values(SIGTERM, SIGINT, SIGHUP));
-
-// Whether the process is still running (not ended and waiting to be reaped).
-bool stillRunning(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  size_t end = line.rfind(')');
-  return end != std::string::npos && end + 2 < line.size() && line[end + 2] != 'Z';
-}
 
 TEST(QuitSignals, ASecondOneEndsAScriptThatNeverFlipsAndKeepsItsOutput) {
   // With and without a window; the printed text has no newline, so it is
@@ -186,13 +182,17 @@ TEST(QuitSignals, ASecondOneEndsAScriptThatNeverFlipsAndKeepsItsOutput) {
     ScriptDirectory directory;
     directory.write("main.js", run.script);
     RunningProgram program(directory.path(), {});
-    usleep(800000);
+    ASSERT_TRUE(program.waitUntilCatchingQuitSignals());
+    ASSERT_TRUE(program.sendSignalAndWaitUntilTaken(run.signal));
+    // The first one is a quit, waiting for a flip that never comes: the script
+    // goes on. A second of its own processor time is far more than what was
+    // left of the start, so by then it has printed and is in its loop.
+    const pid_t pid = program.pid();
+    const double taken = mainThreadCpuSeconds(pid);
+    waitFor([&] { return !stillRunning(pid) || mainThreadCpuSeconds(pid) >= taken + 1; });
+    EXPECT_TRUE(stillRunning(pid));
     program.sendSignal(run.signal);
-    usleep(500000);
-    // The first one is a quit, waiting for a flip that never comes.
-    EXPECT_TRUE(stillRunning(program.pid()));
-    program.sendSignal(run.signal);
-    ProgramResult result = program.finish(5);
+    ProgramResult result = program.finish();
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.signal, run.signal);
     EXPECT_EQ(result.output, "stuck");
@@ -229,10 +229,11 @@ TEST(Interrupt, TheFirstOneStillQuitsAtTheNextFlip) {
                   "initORU(320, 240, false); initORU(200, 100, false);\n"
                   "print('open\\n');\nwhile (true) flip();");
   RunningProgram program(directory.path(), {});
-  ASSERT_FALSE(oruWindow().empty());
-  usleep(300000);
+  // The window set up the second time.
+  ASSERT_TRUE(waitForWindowShowing(
+      [](const Frame& frame) { return frame.width == 200 && frame.height == 100; }));
   program.sendSignal(SIGINT);
-  ProgramResult result = program.finish(5);
+  ProgramResult result = program.finish();
   EXPECT_EQ(result.output, "open\n");
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.errors, "");
@@ -247,7 +248,7 @@ TEST(Quit, ClosingTheWindowEndsTheProgram) {
   std::string id = oruWindow();
   ASSERT_FALSE(id.empty());
   closeWindow(id);
-  ProgramResult result = program.finish(10);
+  ProgramResult result = program.finish();
   EXPECT_EQ(result.output, "open\n");
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.signal, 0);
@@ -265,8 +266,9 @@ TEST(StandardStreams, ClosedOnesNeverReceiveTheProgramsOutput) {
                   "print(runScript('other.js'));");
   directory.write("other.js", "clear(); flip(); print('other');");
   for (const char* closed : {">&-", "<&- >&- 2>&-"}) {
-    std::string status = commandOutput(
-        "cd '" + directory.path() + "' && timeout 20 " ORU_PATH " main.js " + closed + "; echo $?");
+    std::string status =
+        commandOutput("cd '" + directory.path() + "' && timeout 120 " ORU_PATH " main.js " +
+                      closed + "; echo $?");
     EXPECT_EQ(status, "0\n") << closed;
   }
 }
@@ -281,7 +283,7 @@ TEST(Memory, TheDriversQueuedStrokesDoNotCountAgainstTheScript) {
                   "flip();\n"
                   "var buffer = new Uint8Array(200 * 1048576); buffer.fill(1);\n"
                   "print(buffer[buffer.length - 1]);");
-  ProgramResult result = runProgram(directory.path(), {}, 300);
+  ProgramResult result = runProgram(directory.path(), {}, 600);
   EXPECT_EQ(result.output, "1");
   EXPECT_EQ(result.exitStatus, 0);
 }

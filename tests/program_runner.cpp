@@ -8,6 +8,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "process_state.h"
+
 ScriptDirectory::ScriptDirectory() {
   char pattern[] = "/tmp/oru-test-XXXXXX";
   if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
@@ -54,6 +56,15 @@ bool RunningProgram::waitForText(const std::string& text, double seconds) {
     if (process.secondsRunning() > deadline) return false;
   }
   return true;
+}
+
+bool RunningProgram::waitUntilCatchingQuitSignals() const {
+  return waitFor([this] { return catchesSignals(pid(), {SIGINT, SIGTERM, SIGHUP}); });
+}
+
+bool RunningProgram::sendSignalAndWaitUntilTaken(int signal) const {
+  sendSignal(signal);
+  return waitFor([this, signal] { return !signalPending(pid(), signal); });
 }
 
 ProgramResult RunningProgram::finish(double seconds) {

@@ -6,6 +6,13 @@
 #include <vector>
 
 #include "child_process.h"
+#include "wait_for.h"
+
+// How long a run of the program may take before the test kills it: far
+// longer than a run takes under the sanitizers on a heavily loaded machine
+// (under two minutes; the heaviest give a limit of their own), so that only a
+// run that hangs reaches it.
+constexpr double runSeconds = 300;
 
 // A fresh temporary directory for script files, removed with everything in it.
 class ScriptDirectory {
@@ -39,8 +46,19 @@ class RunningProgram {
   void sendSignal(int signal) const { process.sendSignal(signal); }
   // Waits up to seconds until text appears on standard output or error; false if it did not.
   bool waitForText(const std::string& text, double seconds);
+  // Waits until the program has its handlers for SIGINT, SIGTERM and SIGHUP in
+  // place; false if they never come.
+  bool waitUntilCatchingQuitSignals() const;
+  // Sends a signal and waits until one of the program's threads has taken it,
+  // so that the same signal sent next counts as one more; false if it stays pending.
+  bool sendSignalAndWaitUntilTaken(int signal) const;
+  // Collects output until standard output holds text (true), or the program
+  // has ended or seconds have passed (false).
+  bool waitForOutput(const std::string& text, double seconds = signSeconds) {
+    return process.waitForOutput(text, seconds);
+  }
   // Waits up to seconds for the program to end (then kills it) and returns how it ended.
-  ProgramResult finish(double seconds);
+  ProgramResult finish(double seconds = runSeconds);
   // The process id.
   pid_t pid() const { return process.pid(); }
 
@@ -50,4 +68,5 @@ class RunningProgram {
 
 // Runs oru to completion in workingDirectory with arguments.
 ProgramResult runProgram(const std::string& workingDirectory,
-                         const std::vector<std::string>& arguments = {}, double seconds = 30);
+                         const std::vector<std::string>& arguments = {},
+                         double seconds = runSeconds);

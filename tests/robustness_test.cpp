@@ -2,54 +2,23 @@
 // keep it running after a quit, or hang it when the display goes away.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "display_fixture.h"
+#include "oru_window.h"
+#include "process_state.h"
 #include "program_runner.h"
+#include "wait_for.h"
 
 namespace {
-
-// Polls condition every 20 ms for up to seconds; true once it holds.
-template <typename Condition>
-bool waitFor(double seconds, Condition condition) {
-  int64_t deadline = monotonicNanoseconds() + static_cast<int64_t>(seconds * 1e9);
-  while (!condition()) {
-    if (monotonicNanoseconds() > deadline) return false;
-    usleep(20000);
-  }
-  return true;
-}
-
-// Whether the window named ORU exists on the display named by DISPLAY.
-bool oruWindowShown() {
-  return !commandOutput("xdotool search --name '^ORU$' 2>/dev/null").empty();
-}
-
-// A line of /proc/PID/status, such as "ShdPnd:", without its name; "" if absent.
-std::string processStatus(pid_t pid, const std::string& name) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(name, 0) == 0) return line.substr(name.size());
-  }
-  return "";
-}
-
-// Whether no signal is waiting to be delivered to the process.
-bool noSignalPending(pid_t pid) {
-  for (const char* pending : {"SigPnd:", "ShdPnd:"}) {
-    if (std::strtoull(processStatus(pid, pending).c_str(), nullptr, 16) != 0) return false;
-  }
-  return true;
-}
 
 // Sets an environment variable for the programs this test starts, and puts
 // back the earlier value at the end of the test.
@@ -85,32 +54,33 @@ TEST(Memory, TwentyRoundsOfRunningOutLeaveDrawingWindowsOutputAndScriptsWorking)
   // A small budget keeps the rounds short.
   ScopedEnvironment budget("ORU_MEMORY_LIMIT", "256");
   ScriptDirectory directory;
-  directory.write("main.js",
-                  "var ways = [\n"
-                  "  function (keep) { for (;;) keep.push(new ArrayBuffer(1 << 20)); },\n"
-                  "  function (keep) { for (;;) keep.push('s'.repeat(1 << 20) + keep.length); },\n"
-                  "  function (keep) { for (;;) keep.push({n: keep.length, list: [1, 2]}); },\n"
-                  "  function (keep) {\n"
-                  "    keep.push(new Array(3e6).fill(0));\n"
-                  "    for (;;) { keep.push(new ArrayBuffer(65536)); for (var i = 0; i < 64; ++i) "
-                  "keep.length.toString(); }\n"
-                  "  },\n"
-                  "  function (keep) {\n"
-                  "    var body = 'return [' + '1,'.repeat(100000) + '];';\n"
-                  "    for (;;) keep.push(new Function(body + '//' + keep.length));\n"
-                  "  },\n"
-                  "];\n"
-                  "for (var round = 0; round < 20; ++round) {\n"
-                  "  var keep = [];\n"
-                  "  try { ways[round % 5](keep); } catch (e) { keep = null; print(round + ' ' + e); }\n"
-                  "  initORU(round % 2 ? 320 : 240, 200, false);\n"
-                  "  for (var f = 0; f < 30; ++f) {\n"
-                  "    clear(); drawLine(10, 10, 200, 150); drawPoint(50, 50); flip();\n"
-                  "  }\n"
-                  "  print(' ' + 'y'.repeat(100000).length);\n"
-                  "  runScript('nested.js');\n"
-                  "}\n"
-                  "print('done');");
+  directory.write(
+      "main.js",
+      "var ways = [\n"
+      "  function (keep) { for (;;) keep.push(new ArrayBuffer(1 << 20)); },\n"
+      "  function (keep) { for (;;) keep.push('s'.repeat(1 << 20) + keep.length); },\n"
+      "  function (keep) { for (;;) keep.push({n: keep.length, list: [1, 2]}); },\n"
+      "  function (keep) {\n"
+      "    keep.push(new Array(3e6).fill(0));\n"
+      "    for (;;) { keep.push(new ArrayBuffer(65536)); for (var i = 0; i < 64; ++i) "
+      "keep.length.toString(); }\n"
+      "  },\n"
+      "  function (keep) {\n"
+      "    var body = 'return [' + '1,'.repeat(100000) + '];';\n"
+      "    for (;;) keep.push(new Function(body + '//' + keep.length));\n"
+      "  },\n"
+      "];\n"
+      "for (var round = 0; round < 20; ++round) {\n"
+      "  var keep = [];\n"
+      "  try { ways[round % 5](keep); } catch (e) { keep = null; print(round + ' ' + e); }\n"
+      "  initORU(round % 2 ? 320 : 240, 200, false);\n"
+      "  for (var f = 0; f < 30; ++f) {\n"
+      "    clear(); drawLine(10, 10, 200, 150); drawPoint(50, 50); flip();\n"
+      "  }\n"
+      "  print(' ' + 'y'.repeat(100000).length);\n"
+      "  runScript('nested.js');\n"
+      "}\n"
+      "print('done');");
   directory.write("nested.js", "print(' nested\\n');");
   ProgramResult result = runProgram(directory.path(), {}, 900);
   std::string expected;
@@ -141,9 +111,9 @@ TEST(Quit, NoJobOrConversionRunsAfterIt) {
     ScriptDirectory directory;
     directory.write("main.js", scripts[i]);
     RunningProgram program(directory.path(), {});
-    ASSERT_TRUE(waitFor(60, oruWindowShown));
+    ASSERT_TRUE(waitFor([] { return !findOruWindow().empty(); }));
     program.sendSignal(SIGTERM);
-    ProgramResult result = program.finish(30);
+    ProgramResult result = program.finish();
     EXPECT_EQ(result.output, expected[i]);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.errors, "");
@@ -167,15 +137,15 @@ TEST(Quit, TheSecondSignalEndsTheProgramWhenNobodyReadsItsOutput) {
   close(pipeFds[1]);
   // The sign that the program is stuck writing: its pipe is full.
   int capacity = fcntl(pipeFds[0], F_GETPIPE_SZ);
-  EXPECT_TRUE(waitFor(60, [&] {
+  EXPECT_TRUE(waitFor([&] {
     int waiting = 0;
     return ioctl(pipeFds[0], FIONREAD, &waiting) == 0 && waiting >= capacity;
   }));
   kill(child, SIGINT);
-  EXPECT_TRUE(waitFor(10, [&] { return noSignalPending(child); }));
+  EXPECT_TRUE(waitFor([&] { return !signalPending(child, SIGINT); }));
   kill(child, SIGINT);
   int status = 0;
-  bool ended = waitFor(30, [&] { return waitpid(child, &status, WNOHANG) == child; });
+  bool ended = waitFor([&] { return waitpid(child, &status, WNOHANG) == child; });
   if (!ended) {
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
@@ -192,7 +162,7 @@ TEST(Display, LosingTheXServerEndsTheProgramWithItsOutput) {
                       {"", true, true});
   ASSERT_TRUE(server.started()) << server.startError();
   ScopedEnvironment display("DISPLAY", (":" + number).c_str());
-  ASSERT_TRUE(waitFor(60, [&] {
+  ASSERT_TRUE(waitFor([&] {
     struct stat info {};
     return stat(("/tmp/.X11-unix/X" + number).c_str(), &info) == 0;
   }));
@@ -201,9 +171,9 @@ TEST(Display, LosingTheXServerEndsTheProgramWithItsOutput) {
                   "initORU(160, 120, false); print('shown\\n');\n"
                   "while (true) { clear(); drawPoint(10, 10); flip(); }");
   RunningProgram program(directory.path(), {});
-  ASSERT_TRUE(waitFor(60, oruWindowShown));
+  ASSERT_TRUE(waitFor([] { return !findOruWindow().empty(); }));
   server.sendSignal(SIGKILL);
-  ProgramResult result = program.finish(30);
+  ProgramResult result = program.finish();
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.output, "shown\n");

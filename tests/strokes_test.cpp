@@ -1,7 +1,6 @@
 // Glow strokes in real frames, read back from the window's back buffer.
 #include <GL/gl.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -350,23 +349,26 @@ TEST(StrokeQueue, DrawingWithoutFlipKeepsMemoryBoundedAndStaysStoppable) {
                   "  drawLine(i % 640, i % 480, i % 640 + 40, i % 480 + 30);\n"
                   "for (var j = 0; j < 600000; ++j) drawPoint(j % 640, j % 480);\n"
                   "print('done');\n");
-  directory.write(
-      "forever.js",
-      "initORU(640, 480, false);\n"
-      "for (var i = 0; ; ++i) drawLine(i % 640, i % 480, i % 640 + 40, i % 480 + 30);\n");
+  // Once it has drawn 100,000 lines, its report of a missing script, flushed
+  // at once, tells the test so.
+  directory.write("forever.js",
+                  "initORU(640, 480, false);\n"
+                  "for (var i = 0; ; ++i) {\n"
+                  "  drawLine(i % 640, i % 480, i % 640 + 40, i % 480 + 30);\n"
+                  "  if (i == 100000) runScript('queued');\n"
+                  "}\n");
   // About 75 MB is the software driver's before anything is drawn.
   const long boundKiB = 400 * 1024;
-  ProgramResult finite = runProgram(directory.path(), {}, 300);
+  ProgramResult finite = runProgram(directory.path());
   EXPECT_EQ(finite.output, "done");
   EXPECT_EQ(finite.exitStatus, 0);
   EXPECT_LT(finite.peakKiB, boundKiB);
 
   RunningProgram endless(directory.path(), {"forever.js"});
-  sleep(3);
+  ASSERT_TRUE(endless.waitForOutput("Failed to run queued"));
+  ASSERT_TRUE(endless.sendSignalAndWaitUntilTaken(SIGINT));
   endless.sendSignal(SIGINT);
-  usleep(500000);
-  endless.sendSignal(SIGINT);
-  ProgramResult ended = endless.finish(20);
+  ProgramResult ended = endless.finish();
   EXPECT_FALSE(ended.timedOut);
   EXPECT_EQ(ended.signal, SIGINT);
   EXPECT_LT(ended.peakKiB, boundKiB);

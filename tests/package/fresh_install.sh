@@ -35,7 +35,7 @@ trap 'exit 143' TERM
 cp -a "$bare/." "$fresh/"
 mkdir -p "$fresh/tmp/package" "$fresh/tmp/oru-test"
 cp "$package" "$fresh/tmp/package/"
-cp "$here/installed_run.sh" "$here/window.js" "$fresh/tmp/oru-test/"
+cp "$here/installed_run.sh" "$here/end_when_running.sh" "$here/window.js" "$fresh/tmp/oru-test/"
 
 echo "fresh_install: installing $(basename "$package") into a fresh Debian $number root"
 "$debian_root" run "$fresh" --bind "$archives:/var/cache/apt/archives" -- sh /tmp/oru-test/installed_run.sh

@@ -48,9 +48,8 @@ font true"
 # their folder until ended by SIGTERM, which closes them like the window's
 # close button: status 0, no script error.
 for script in asteroids.js ""; do
-  output=$(cd /usr/share/oru/examples && on_display sh -c \
-    'oru $0 & pid=$!; sleep 2; kill -TERM $pid; wait $pid; echo "status $?"' "$script" \
-    2>>/tmp/oru-test/errors) || true
+  output=$(cd /usr/share/oru/examples &&
+    on_display sh /tmp/oru-test/end_when_running.sh oru $script 2>>/tmp/oru-test/errors) || true
   case "$output" in
     *"Failed to run"* | *"Error on line"* | *"could not load"* | *"not loaded"*)
       fail "oru $script failed: $output" ;;
