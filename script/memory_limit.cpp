@@ -10,6 +10,8 @@
 #include <js/Stack.h>
 #include <jsapi.h>
 
+#include "script/engine_generation.h"
+
 namespace oru::script {
 
 namespace {
@@ -102,8 +104,8 @@ void MemoryLimit::outOfMemory(JSContext* cx, void* limit) {
 
 void MemoryLimit::noteScriptSite() {
   JS::AutoFilename file;
-  unsigned line = 0;
-  if (!JS::DescribeScriptedCaller(context, &file, &line)) {
+  uint32_t line = 0;
+  if (!describeScriptedCaller(context, &file, &line)) {
     JS_ClearPendingException(context);
     return;
   }
