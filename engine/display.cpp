@@ -11,6 +11,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/glow_texture.h"
+#include "engine/runtime_dir.h"
 #include "engine/stroke_batch.h"
 
 namespace oru::engine {
@@ -105,7 +106,11 @@ void setIconTitle(const char* title) {
 }  // namespace
 
 bool initORU(int32_t width, int32_t height, bool fullscreen) {
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) {
+  const int started = [] {
+    RuntimeDirForSdl runtimeDir;
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+  }();
+  if (started < 0) {
     std::cout << "Failed to initialize SDL." << std::endl;
     return false;
   }
