@@ -186,6 +186,10 @@ TEST(QuitSignals, ASecondOneEndsAScriptThatNeverFlipsAndKeepsItsOutput) {
     ScriptDirectory directory;
     directory.write("main.js", run.script);
     RunningProgram program(directory.path(), {});
+    // A window is the sign that the script is about to print and spin.
+    if (std::strstr(run.script, "initORU")) {
+      ASSERT_FALSE(oruWindow().empty());
+    }
     usleep(800000);
     program.sendSignal(run.signal);
     usleep(500000);
