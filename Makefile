@@ -10,8 +10,8 @@ PREFIX := /usr/local
 DEB_DIR := build-deb
 
 .PHONY: deps configure build run test test-debian13 debian13-root install uninstall deb \
-  lint-package test-package test-package-debian13 bench checked-build check-sanitize fuzz \
-  check-format clean
+  lint-package test-package test-package-debian13 test-debian-testing test-package-debian-testing \
+  bench checked-build check-sanitize fuzz check-format clean
 
 deps:
 	./tools/install-deps.sh
@@ -85,6 +85,18 @@ test-package-debian13: debian13-root
 lint-package:
 	./tools/install-deps.sh lintian
 	lintian --fail-on error,warning --display-info $(DEB_DIR)/oru_*.deb
+
+# The same two on Debian testing (SpiderMonkey 140, sdl12-compat over
+# sdl2-compat over SDL 3), in a root kept in DEBIAN_TESTING_ROOT. Testing
+# moves: when its archive cannot be installed, before oru's own build starts,
+# each prints "SKIPPED: Debian testing archive unavailable: <reason>" and
+# succeeds (tools/debian-testing.sh).
+DEBIAN_TESTING_ROOT := /var/cache/oru/debian-testing
+test-debian-testing:
+	./tools/debian-testing.sh test $(DEBIAN_TESTING_ROOT) build-debian-testing
+
+test-package-debian-testing:
+	./tools/debian-testing.sh package $(DEBIAN_TESTING_ROOT) build-deb-debian-testing
 
 bench: build
 	./bench/run.sh

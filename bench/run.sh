@@ -5,9 +5,41 @@
 # runs bench_driver from the repository root, on a private virtual X server
 # when there is no display. Extra arguments go to bench_driver
 # (--seconds S, --repeats R, --startup-runs K, --only PART).
+#
+# `bench/run.sh --only workload [RUNS]` is separate: it times the pure
+# JavaScript workload bench/workload.js (no window) under the built oru and
+# under Node, RUNS times each (5 by default) in turns, and prints each run's
+# line and the median total of each; both must compute the same checksum.
 set -eu
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
+
+if [ "${1:-}" = --only ] && [ "${2:-}" = workload ]; then
+  runs=${3:-5}
+  ./tools/install-deps.sh nodejs
+  cmake --build "$build" --target oru -j "$(nproc 2>/dev/null || echo 2)"
+  results=$(mktemp)
+  trap 'rm -f "$results"' EXIT
+  for run in $(seq "$runs"); do
+    for engine in oru node; do
+      if [ "$engine" = oru ]; then line=$("$build/oru" bench/workload.js); else line=$(node bench/workload.js); fi
+      echo "$engine $line"
+      echo "$engine $line" >>"$results"
+    done
+  done
+  # Both must compute the same: the checksum is the last field.
+  if [ "$(awk '{ print $NF }' "$results" | sort -u | wc -l)" -ne 1 ]; then
+    echo "workload: oru and node computed different checksums" >&2
+    exit 1
+  fi
+  for engine in oru node; do
+    median=$(awk -v e="$engine" '$1 == e { for (i = 1; i < NF; ++i) if ($i == "total") print $(i + 1) }' "$results" |
+      sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+    echo "median $engine total ${median} ms"
+  done
+  echo "node $(node --version)"
+  exit 0
+fi
 
 ./tools/install-deps.sh heaptrack love
 cmake --build "$build" --target bench_programs -j "$(nproc 2>/dev/null || echo 2)"

@@ -13,6 +13,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/glow_texture.h"
+#include "engine/runtime_dir.h"
 #include "engine/stroke_batch.h"
 
 namespace oru::engine {
@@ -132,7 +133,11 @@ void setIconTitle(const char* title) {
 
 bool initORU(int32_t width, int32_t height, bool fullscreen) {
   chooseVideoDriver();
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) {
+  const int started = [] {
+    RuntimeDirForSdl runtimeDir;
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+  }();
+  if (started < 0) {
     std::cout << "Failed to initialize SDL." << std::endl;
     return false;
   }

@@ -1,16 +1,17 @@
 #pragma once
 
-// The calls that differ between the two SpiderMonkey generations oru builds
-// against: 102 (Debian 12) and 128 (Debian 13). Everything else in the script
-// host is written once against the interface both share.
+// The calls that differ between the SpiderMonkey generations oru builds
+// against: 102 (Debian 12), 128 (Debian 13) and 140 (Debian testing).
+// Everything else in the script host is written once against the interface
+// they share.
 
 #include <js-config.h>
 #include <js/ArrayBuffer.h>
 #include <js/ErrorReport.h>
 #include <jsapi.h>
 
-#if MOZJS_MAJOR_VERSION != 102 && MOZJS_MAJOR_VERSION != 128
-#error "oru builds against SpiderMonkey 102 or 128"
+#if MOZJS_MAJOR_VERSION != 102 && MOZJS_MAJOR_VERSION != 128 && MOZJS_MAJOR_VERSION != 140
+#error "oru builds against SpiderMonkey 102, 128 or 140"
 #endif
 
 namespace oru::script {
@@ -32,9 +33,14 @@ inline void limitArrayBufferSize() {
 #endif
 }
 
-// The file and line of the innermost script running now; false when none is.
-inline bool describeScriptedCaller(JSContext* cx, JS::AutoFilename* file, unsigned* line) {
+// The file and line of the innermost running script, if any; false (maybe
+// with an exception pending) when no script is running.
+inline bool describeScriptedCaller(JSContext* cx, JS::AutoFilename* file, uint32_t* line) {
+#if MOZJS_MAJOR_VERSION >= 140
+  return JS::DescribeScriptedCaller(file, cx, line);
+#else
   return JS::DescribeScriptedCaller(cx, file, line);
+#endif
 }
 
 }  // namespace oru::script

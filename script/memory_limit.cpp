@@ -100,7 +100,7 @@ bool MemoryLimit::takeOutOfMemory() {
 
 void MemoryLimit::noteScriptSite() {
   JS::AutoFilename file;
-  unsigned line = 0;
+  uint32_t line = 0;
   if (!describeScriptedCaller(context, &file, &line)) {
     JS_ClearPendingException(context);
     return;

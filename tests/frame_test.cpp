@@ -255,6 +255,24 @@ TEST(Quit, ClosingTheWindowEndsTheProgram) {
   EXPECT_EQ(result.errors, "");
 }
 
+TEST(Environment, WithoutARuntimeFolderNothingIsWrittenAndNothingIsLeft) {
+  // As under cron: no XDG_RUNTIME_DIR. SDL 3 (under sdl12-compat on Debian
+  // testing) then had the Wayland library write an error to standard error.
+  // The private folder oru lends SDL meanwhile is gone afterwards.
+  ScriptDirectory directory, temporary;
+  directory.write("main.js",
+                  "print(initORU(320, 240, false) + ' ' + initORU(200, 100, false));\n"
+                  "clear(); flip();");
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("TMPDIR", temporary.path().c_str(), 1);
+  ProgramResult result = RunningProgram(directory.path(), {}).finish(10);
+  unsetenv("TMPDIR");
+  EXPECT_EQ(result.output, "true true");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(commandOutput("ls -A '" + temporary.path() + "'"), "");
+}
+
 TEST(StandardStreams, ClosedOnesNeverReceiveTheProgramsOutput) {
   // Printed text must not go into the X connection (or any file the program
   // opens) when the stream it was meant for is closed.

@@ -192,12 +192,12 @@ TEST(RunScript, NestedFailuresReturnFalseAndTheCallerGoesOn) {
                          "print(runScript('bad.js') + '\\n');\n"
                          "print(runScript('throws.js') + '\\n');\n"
                          "print(halfDone + '\\n');"},
-                        {"bad.js", "\n\nvar = 3;"},
-                        {"throws.js", "var halfDone = 'half';\nnull.x;"}}),
+                        {"bad.js", "\n\nvar x = ;"},
+                        {"throws.js", "var halfDone = 'half';\nnothing.x;"}}),
             "Failed to run missing.js (File does not exsist).\nfalse\n"
-            "Error on line 3 of bad.js:\n\tSyntaxError: missing variable name\n"
+            "Error on line 3 of bad.js:\n\tSyntaxError: expected expression, got ';'\n"
             "Failed to run bad.js (JS error).\nfalse\n"
-            "Error on line 2 of throws.js:\n\tTypeError: null has no properties\n"
+            "Error on line 2 of throws.js:\n\tReferenceError: nothing is not defined\n"
             "Failed to run throws.js (JS error).\nfalse\n"
             "half\n",
             0);
@@ -471,14 +471,14 @@ TEST(Time, CountsFromStartAndFlipSleeps) {
 TEST(Promises, RejectionsWithoutAHandlerAreReportedWhereTheyHappened) {
   expectRun(
       runScripts({{"main.js",
-                   "async function f() { await null;\n null.x; }\n"
+                   "async function f() { await null;\n nothing.x; }\n"
                    "f();\n"
                    "Promise.reject(42);\n"
                    "Promise.reject(new Error('later')).catch(e => print('caught ' + e.message));\n"
                    "print('sync ');"}}),
       "sync caught later"
       "Error on line 4 of main.js:\n\t(in promise) uncaught exception: 42\n"
-      "Error on line 2 of main.js:\n\t(in promise) TypeError: null has no properties\n",
+      "Error on line 2 of main.js:\n\t(in promise) ReferenceError: nothing is not defined\n",
       0);
 }
 

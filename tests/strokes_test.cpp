@@ -112,11 +112,12 @@ void drawOneAtATime(const std::vector<SceneCall>& scene) {
   }
 }
 
-// How far apart two frames are: the largest difference of any channel, and
-// how many pixels differ at all.
+// How far apart two frames are: the largest difference of any channel, how
+// many pixels differ at all and how many by more than one level.
 struct FrameDifference {
   int largest = 0;
   int pixels = 0;
+  int pixelsBeyondOne = 0;
 };
 
 FrameDifference compareFrames(const Frame& a, const Frame& b) {
@@ -127,6 +128,7 @@ FrameDifference compareFrames(const Frame& a, const Frame& b) {
       largest = std::max(largest, std::abs(a.rgb[c] - b.rgb[c]));
     difference.largest = std::max(difference.largest, largest);
     difference.pixels += largest > 0;
+    difference.pixelsBeyondOne += largest > 1;
   }
   return difference;
 }
@@ -320,9 +322,16 @@ TEST_F(StrokesTest, BatchedStrokesMatchTheSameStrokesDrawnOneAtATime) {
     Frame separate = readFrame();
     EXPECT_GT(separate.litBox()[2], 0);
     FrameDifference difference = compareFrames(batched, separate);
-    std::printf("%zu calls: largest difference %d, %d pixels differ\n", scene->size(),
-                difference.largest, difference.pixels);
-    EXPECT_LE(difference.largest, 1);
+    std::printf("%zu calls: largest difference %d, %d pixels differ, %d by more than 1\n",
+                scene->size(), difference.largest, difference.pixels, difference.pixelsBeyondOne);
+    // The corners placed by the batch and by the library's matrices can differ
+    // in the last bit, which moves a stroke's light by at most one level; each
+    // stroke's light is rounded as it is added, so where several strokes
+    // overlap two such steps can meet (at one pixel of the dense scene on
+    // Debian testing's software renderer). A stroke lost, doubled, misplaced or
+    // in the wrong colour changes whole bands of pixels by far more.
+    EXPECT_LE(difference.largest, 2);
+    EXPECT_LE(difference.pixelsBeyondOne, 16);
   }
 }
 

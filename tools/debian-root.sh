@@ -3,7 +3,8 @@
 # than the machine's own, or on a fresh install of it.
 #
 #   tools/debian-root.sh make RELEASE DIR
-#       Makes DIR a minimal root of RELEASE (12 or 13, or bookworm or trixie).
+#       Makes DIR a minimal root of RELEASE (12, 13 or testing; or bookworm,
+#       trixie or forky).
 #       A finished root is kept and reused; an unfinished one (an interrupted
 #       debootstrap) is removed and made again.
 #   tools/debian-root.sh run DIR [--bind HOST_DIR:ROOT_DIR]... -- COMMAND...
@@ -31,7 +32,8 @@ codename() {
   case "$1" in
     12 | bookworm) echo bookworm ;;
     13 | trixie) echo trixie ;;
-    *) die "unsupported release '$1' (12 or 13)" ;;
+    testing | forky) echo forky ;;
+    *) die "unsupported release '$1' (12, 13 or testing)" ;;
   esac
 }
 
@@ -63,8 +65,15 @@ make_root() {
     rm -rf "$dir"
   fi
   echo "debian-root: making a Debian $release root in $dir"
-  debootstrap --variant=minbase "$release" "$dir" "$(mirror)" >"$dir.log" 2>&1 ||
+  # An older debootstrap has no script for a release newer than itself; the
+  # next release is made the way unstable is.
+  script=""
+  [ -e "/usr/share/debootstrap/scripts/$release" ] || script=/usr/share/debootstrap/scripts/sid
+  debootstrap --variant=minbase "$release" "$dir" "$(mirror)" $script >"$dir.log" 2>&1 ||
     { tail -n 20 "$dir.log" >&2; die "debootstrap failed (log: $dir.log)"; }
+  # Testing's Release file is valid for a week only, and a mirror or proxy
+  # that lags behind serves one apt then refuses. Signatures are still checked.
+  echo 'Acquire::Check-Valid-Until "false";' >"$dir/etc/apt/apt.conf.d/80oru-valid-until"
   touch "$dir/$stamp"
 }
 

@@ -5,15 +5,18 @@
 #
 # The release decides the JavaScript engine and the sanitizer runtime:
 # Debian 12 has SpiderMonkey 102 and clang 14, Debian 13 SpiderMonkey 128
-# and clang 19 (and SDL 1.2 as sdl12-compat, under the same package name).
+# and clang 19 (and SDL 1.2 as sdl12-compat, under the same package name),
+# Debian testing (forky) and unstable (sid) SpiderMonkey 140 and the clang of
+# the day, whose sanitizer runtime libclang-rt-dev follows.
 set -eu
 
 release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 case "$release" in
   bookworm) engine="libmozjs-102-dev" sanitizers="libclang-rt-14-dev" ;;
   trixie) engine="libmozjs-128-dev" sanitizers="libclang-rt-19-dev" ;;
+  forky | sid) engine="libmozjs-140-dev" sanitizers="libclang-rt-dev" ;;
   *)
-    echo "oru builds on Debian 12 (bookworm) and Debian 13 (trixie); this is '$release'." >&2
+    echo "oru builds on Debian 12 (bookworm), Debian 13 (trixie) and Debian testing (forky); this is '$release'." >&2
     exit 1
     ;;
 esac

@@ -5,10 +5,13 @@
 #
 #   tests/package/fresh_install.sh RELEASE PACKAGE.deb
 #
-# RELEASE is 12 or 13 (or bookworm or trixie). The minimal root is made once
-# with debootstrap and kept in /var/cache/oru/bare-NN; each run installs into
-# a fresh copy of it, removed afterwards. Downloaded packages are kept in
-# /var/cache/oru/apt-NN so later runs do not fetch them again. Needs root.
+# RELEASE is 12, 13 or testing (or bookworm, trixie or forky). The minimal
+# root is made once with debootstrap and kept in /var/cache/oru/bare-NN; each
+# run installs into a fresh copy of it, removed afterwards. Downloaded
+# packages are kept in /var/cache/oru/apt-NN so later runs do not fetch them
+# again. Needs root. Exits with status 77 when the release's archive cannot
+# be installed from (debootstrap or apt-get update fails), before the
+# package is tried.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 debian_root="$here/../../tools/debian-root.sh"
@@ -16,7 +19,8 @@ debian_root="$here/../../tools/debian-root.sh"
 case "$1" in
   12 | bookworm) number=12 ;;
   13 | trixie) number=13 ;;
-  *) echo "fresh_install: unsupported release '$1' (12 or 13)" >&2; exit 2 ;;
+  testing | forky) number=testing ;;
+  *) echo "fresh_install: unsupported release '$1' (12, 13 or testing)" >&2; exit 2 ;;
 esac
 package=$2
 [ -f "$package" ] || { echo "fresh_install: no package '$package'" >&2; exit 2; }
@@ -24,7 +28,7 @@ package=$2
 cache=/var/cache/oru
 bare="$cache/bare-$number"
 archives="$cache/apt-$number"
-"$debian_root" make "$number" "$bare"
+"$debian_root" make "$number" "$bare" || exit 77
 mkdir -p "$archives/partial"
 
 fresh=$(mktemp -d "$cache/fresh-$number.XXXXXX")

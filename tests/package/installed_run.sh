@@ -17,7 +17,9 @@ quiet() {
   "$@" >"$log" 2>&1 || { cat "$log"; echo "FAIL: $*"; exit 1; }
 }
 
-quiet apt-get -o DPkg::Lock::Timeout=600 update
+# The archive itself out of reach is told apart (status 77) from a package
+# that does not install.
+apt-get -o DPkg::Lock::Timeout=600 update >"$log" 2>&1 || { cat "$log"; exit 77; }
 (cd /tmp/package && quiet apt-get install -y ./oru_*.deb)
 
 [ "$(command -v oru)" = /usr/bin/oru ] || fail "oru is not /usr/bin/oru on the path"
