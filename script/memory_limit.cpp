@@ -68,14 +68,11 @@ void MemoryLimit::watch(JSContext* cx) {
 void MemoryLimit::outOfMemory(JSContext* cx, void* limit) {
   MemoryLimit& self = *static_cast<MemoryLimit*>(limit);
   self.ranOut = true;
-  // The stack is read here only for the failure the host asked for: that is
-  // an object the script makes, refused where the engine could have
-  // collected instead, so its frames are whole. A failure of the engine's
-  // own can come while one of its interpreter's frames is half made, and
-  // walking the stack then crashes: its place is the one last noted at a
-  // safe point.
+  // The stack is never read here: the engine can run out of memory while one
+  // of its frames is half made (an interpreter frame, or a call out of
+  // compiled code), and walking the stack then crashes. The place reported
+  // is the one noted at the last safe point.
   if (self.failureArmed) {
-    self.noteScriptSite();
     self.failureArmed = false;
     self.allowance = std::min(std::max(self.budget, self.grown) + self.budget / 8, 2 * self.budget);
   }

@@ -334,19 +334,20 @@ TEST(Memory, OnlyARealShortageFailsAndEachFailureIsReportedWhereItHappened) {
                          "print(getRed());"}}),
             "collected 0", 0);
   setenv("ORU_MEMORY_LIMIT", "128", 1);
-  expectRun(runScripts({{"main.js",
-                         "var keep = [];\n"
-                         "Promise.resolve().then(() => {\n"
-                         "  for (;;) keep.push(new ArrayBuffer(1 << 20)); });\n"
-                         "Promise.resolve().then(() => {\n"
-                         "  keep = []; for (;;) keep.push('x'.repeat(1 << 20) + keep.length); });\n"
-                         "var n = 0;\n"
-                         "for (;;) keep.push(new ArrayBuffer(1 << 20));\n"}}),
-            "Error on line 7 of main.js:\n\tuncaught exception: out of memory\n"
-            "Error on line 3 of main.js:\n\t(in promise) uncaught exception: out of memory\n"
-            "Error on line 5 of main.js:\n\t(in promise) uncaught exception: out of memory\n"
-            "Failed to run main.js (JS error).\n",
-            1);
+  expectRun(
+      runScripts({{"main.js",
+                   "var keep = [];\n"
+                   "Promise.resolve().then(() => {\n"
+                   "  while (true) keep.push(new ArrayBuffer(1 << 20)); });\n"
+                   "Promise.resolve().then(() => {\n"
+                   "  keep = []; while (true) keep.push('x'.repeat(1 << 20) + keep.length); });\n"
+                   "var n = 0;\n"
+                   "while (true) keep.push(new ArrayBuffer(1 << 20));\n"}}),
+      "Error on line 7 of main.js:\n\tuncaught exception: out of memory\n"
+      "Error on line 3 of main.js:\n\t(in promise) uncaught exception: out of memory\n"
+      "Error on line 5 of main.js:\n\t(in promise) uncaught exception: out of memory\n"
+      "Failed to run main.js (JS error).\n",
+      1);
   unsetenv("ORU_MEMORY_LIMIT");
 }
 
