@@ -1,6 +1,7 @@
 #include "script/memory_limit.h"
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,6 +23,11 @@ constexpr int fullCollectionsBeforeFailure = 4;
 
 // How far the heap may pass its limit while a script handles its failure.
 constexpr uint32_t heapRoomAfterFailure = MemoryLimit::heapBytes / 8;
+
+// How long, at most, a check over the budget waits for the engine's helper
+// thread to hand back what a collection freed: 20 times 10 ms.
+constexpr int releaseWaits = 20;
+constexpr useconds_t releaseWaitMicroseconds = 10000;
 
 // Room for the failure site's file name, reserved up front.
 constexpr size_t siteNameCapacity = 4096;
@@ -160,7 +166,13 @@ void MemoryLimit::checkAtInterrupt() {
   if (!overBudget()) return;
   failNextAllocation();
   // The collection that prepares the failure also frees what was garbage:
-  // if that was what was over, there is nothing to fail.
+  // if that was what was over, there is nothing to fail. The engine frees
+  // the memory of what it collected on a helper thread, so that is given a
+  // moment to finish before the failure stands.
+  for (int wait = 0; wait < releaseWaits && overBudget(); ++wait) {
+    usleep(releaseWaitMicroseconds);
+    malloc_trim(0);
+  }
   if (!overBudget()) releaseGarbage();
 }
 
