@@ -38,12 +38,11 @@ void setScriptMemoryBudget(size_t bytes);
 // more heap, and an eighth of the budget beyond what it held, at most twice
 // the budget) until it is back within. The engine's own size limits
 // (strings, array buffers) bound what one allocation between two checks can
-// take. A script that keeps the heap nearly full fails the
-// same way, before the engine spends seconds collecting for every object.
+// take. A script that keeps the heap nearly full fails the same way, before
+// the engine spends seconds collecting for every object.
 //
-// A failure's error carries no place, so the script's place is noted: where
-// the failure the budget asked for happens, and otherwise at safe points
-// (each interrupt check, and each script's start).
+// A failure's error carries no place, so the script's place is noted at safe
+// points (each interrupt check, and each script's start) and reported with it.
 class MemoryLimit {
  public:
   // The limit of the engine's collected heap, for the engine context. The
