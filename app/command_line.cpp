@@ -27,19 +27,10 @@ constexpr char usage[] =
     "Scripts load further scripts with runScript(), relative to the working\n"
     "directory. A file named like an option is run as a script. See oru(1).\n";
 
-bool exists(const std::string& path) {
+// The kind of file at path (S_IFDIR, S_IFREG, ...), or 0 when nothing is there.
+mode_t fileKind(const std::string& path) {
   struct stat info {};
-  return stat(path.c_str(), &info) == 0;
-}
-
-bool isDirectory(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool isRegularFile(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & S_IFMT : 0;
 }
 
 // A game folder: its main.js, run from inside the folder so that the game's
@@ -48,7 +39,7 @@ bool isRegularFile(const std::string& path) {
 // one reported.
 std::string folderScript(const std::string& folder) {
   const std::string path = folder + (folder.back() == '/' ? "" : "/") + defaultScript;
-  if (!isRegularFile(path) || chdir(folder.c_str()) != 0) return path;
+  if (fileKind(path) != S_IFREG || chdir(folder.c_str()) != 0) return path;
   return defaultScript;
 }
 
@@ -62,9 +53,10 @@ StartupChoice chooseStartup(int argc, char* argv[]) {
   }
   // Further arguments are ignored.
   const std::string argument = argv[1];
-  if (isDirectory(argument)) {
+  const mode_t kind = fileKind(argument);
+  if (kind == S_IFDIR) {
     choice.script = folderScript(argument);
-  } else if (exists(argument)) {
+  } else if (kind != 0) {
     choice.script = argument;
   } else if (argument == "--help" || argument == "-h") {
     std::cout << usage << std::flush;
