@@ -150,6 +150,10 @@ void MemoryLimit::checkAtInterrupt() {
     releaseGarbage();
     // The script may still let go of memory after it caught the failure.
     collectWhenScriptEnds = true;
+    // What that collection freed is still being handed back on the engine's
+    // helper thread: the budget is judged again after the next collection.
+    budgetCheckDue = false;
+    return;
   }
   // Once the next allocation is to fail, nothing changes until it has.
   if (failureArmed) return;
