@@ -15,12 +15,15 @@ namespace {
 constexpr char defaultScript[] = "main.js";
 
 constexpr char usage[] =
-    "Usage: oru [SCRIPT | DIR]\n"
+    "Usage: oru [--watch] [SCRIPT | DIR]\n"
     "Runs a JavaScript game or animation drawn in glowing strokes.\n"
     "\n"
     "  oru             run main.js in the working directory\n"
     "  oru SCRIPT      run the script file SCRIPT\n"
     "  oru DIR         run DIR/main.js with DIR as the working directory\n"
+    "  --watch [SCRIPT | DIR]\n"
+    "                  run it, and again whenever a .js file under its folder\n"
+    "                  is saved; a script error is shown in the window\n"
     "  -h, --help      print this help and exit\n"
     "  --version       print the version and what oru was built with, and exit\n"
     "\n"
@@ -43,6 +46,28 @@ std::string folderScript(const std::string& folder) {
   return defaultScript;
 }
 
+// Watch mode for the script or folder named (main.js when none is).
+StartupChoice watchChoice(int argc, char* argv[]) {
+  StartupChoice choice;
+  choice.watch = true;
+  choice.script = defaultScript;
+  choice.watchedFolder = ".";
+  if (argc < 3) return choice;
+  const std::string target = argv[2];
+  if (fileKind(target) == S_IFDIR) {
+    // A folder without main.js yet still runs from inside, where main.js will appear.
+    if (chdir(target.c_str()) != 0) {
+      choice.script = target + "/" + defaultScript;
+      choice.watchedFolder = target;
+    }
+    return choice;
+  }
+  choice.script = target;
+  const size_t slash = target.rfind('/');
+  if (slash != std::string::npos) choice.watchedFolder = slash == 0 ? "/" : target.substr(0, slash);
+  return choice;
+}
+
 }  // namespace
 
 StartupChoice chooseStartup(int argc, char* argv[]) {
@@ -61,6 +86,8 @@ StartupChoice chooseStartup(int argc, char* argv[]) {
   } else if (argument == "--help" || argument == "-h") {
     std::cout << usage << std::flush;
     choice.answered = true;
+  } else if (argument == "--watch") {
+    return watchChoice(argc, argv);
   } else if (argument == "--version") {
     std::cout << "oru " ORU_VERSION " (" << script::engineVersion() << ", " << engine::sdlVersion()
               << ")" << std::endl;

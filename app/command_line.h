@@ -8,13 +8,17 @@ namespace oru::app {
 struct StartupChoice {
   bool answered = false;  // an option was answered on standard output; end with status 0
   std::string script;     // otherwise the startup script to run
+  bool watch = false;     // run it again whenever a script file under watchedFolder is saved
+  std::string watchedFolder;
 };
 
 // Reads the command line. No argument: main.js. A folder: its main.js, with
 // the folder made the working directory (a folder without one names the
 // missing DIR/main.js). Any other existing path: that script. Otherwise
-// --help, -h and --version are answered; anything else is run as a script
-// (and so reported missing).
+// --help, -h and --version are answered, and --watch [SCRIPT | DIR] runs the
+// same choice, main.js without one, in watch mode, watching the script's
+// folder (a folder is always made the working directory, so that its main.js
+// can appear later); anything else is run as a script (and so reported missing).
 StartupChoice chooseStartup(int argc, char* argv[]);
 
 }  // namespace oru::app

@@ -21,9 +21,16 @@ namespace {
 // the program's own spelling, kept as users and scripts have always seen it.
 constexpr char fileDoesNotExist[] = "File does not exsist";
 
+std::string lastFailure;
+
 // Writes "Failed to run NAME (REASON)." and ends the line.
 bool failedToRun(const std::string& fileName, const char* reason) {
   std::cout << "Failed to run " << fileName << " (" << reason << ")." << std::endl;
+  try {
+    lastFailure = "Failed to run " + fileName + " (" + reason + ").";
+  } catch (const std::bad_alloc&) {
+    // With memory short, the line printed is what remains of it.
+  }
   return false;
 }
 
@@ -79,6 +86,8 @@ bool runScript(std::string fileName) {
   if (!ok && !script::scriptStopRequested()) failedToRun(fileName, "JS error");
   return ok;
 }
+
+const std::string& lastRunFailure() { return lastFailure; }
 
 void print(std::string text) {
   std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));

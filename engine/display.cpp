@@ -72,6 +72,17 @@ int onDisplayLost(Display*) {
 }
 #endif
 
+// Whether initORU keeps a window of the size and kind asked for (watch mode).
+bool reusingWindows = false;
+
+// The window open now, if it has the size asked for, is fullscreen or not as
+// asked, and draws with OpenGL: then it can be kept as it is.
+bool windowMatches(int32_t width, int32_t height, bool fullscreen) {
+  const SDL_Surface* window = SDL_GetVideoSurface();
+  return window && hasDrawingContext && (window->flags & SDL_OPENGL) && window->w == width &&
+         window->h == height && ((window->flags & SDL_FULLSCREEN) != 0) == fullscreen;
+}
+
 bool isUsableSize(int32_t width, int32_t height) {
   return width <= maxWindowSide && height <= maxWindowSide &&
          int64_t{width} * height <= maxWindowPixels;
@@ -153,6 +164,12 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
 
   // Strokes queued for the window as it was go to it before it changes.
   drawPendingStrokes();
+  if (reusingWindows && windowMatches(width, height, fullscreen)) {
+    // The same window again, without the flicker of making it anew.
+    setUpDrawingState(width, height);
+    keyStates.fill(0);
+    return true;
+  }
   Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF;
   if (fullscreen) flags |= SDL_FULLSCREEN;
   if (!isUsableSize(width, height) || !SDL_SetVideoMode(width, height, colourDepthBits, flags)) {
@@ -174,5 +191,7 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   keyStates.fill(0);
   return true;
 }
+
+void reuseMatchingWindows() { reusingWindows = true; }
 
 }  // namespace oru::engine

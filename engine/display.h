@@ -7,5 +7,8 @@ namespace oru::engine {
 // Opens the window titled ORU with an OpenGL context and sets up the glow
 // drawing state; false (with a message) when SDL or the video mode fails.
 bool initORU(int32_t width, int32_t height, bool fullscreen);
+// From now on, initORU keeps the window open when it already has the size and
+// kind asked for (watch mode: a rerun's window appears without a flicker).
+void reuseMatchingWindows();
 
 }  // namespace oru::engine

@@ -1,12 +1,14 @@
 #include "engine/frame.h"
 
 #include <SDL.h>
+#include <poll.h>
 
 #include <cstdlib>
 
 #include "engine/engine_state.h"
 #include "engine/flip_watch.h"
 #include "engine/frame_delay.h"
+#include "engine/message_screen.h"
 #include "engine/quit_signals.h"
 #include "engine/stroke_batch.h"
 
@@ -26,6 +28,43 @@ void setKey(int symbol, unsigned char state) {
 }
 
 bool keyHeld(int symbol) { return keyStates[symbol] == 1; }
+
+// How often a wait between runs looks at the window and the quit signals.
+constexpr int waitCheckMs = 100;
+
+// What the window's pending events asked for.
+struct TakenEvents {
+  bool quit = false;     // the window was closed
+  bool escape = false;   // Escape went down
+  bool exposed = false;  // part of the window was uncovered and must be drawn again
+};
+
+// Takes every pending event into the key flags, up to a quit.
+TakenEvents takeEvents() {
+  TakenEvents taken;
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return taken;
+  SDL_Event event;
+  while (!taken.quit && SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_KEYDOWN:
+        setKey(event.key.keysym.sym, 1);
+        if (event.key.keysym.sym == SDLK_ESCAPE) taken.escape = true;
+        break;
+      case SDL_KEYUP:
+        setKey(event.key.keysym.sym, 0);
+        break;
+      case SDL_VIDEOEXPOSE:
+        taken.exposed = true;
+        break;
+      case SDL_QUIT:
+        taken.quit = true;
+        break;
+      default:
+        break;
+    }
+  }
+  return taken;
+}
 
 // The quit: the host, if there is one, ends the script that called flip
 // (flip returns to it at once); without one the process ends with status 0
@@ -53,29 +92,29 @@ void startClock() {
 void flip() {
   noteFlipReached();
   if (quitSignalled()) return quit();
-  if (SDL_WasInit(SDL_INIT_VIDEO)) {
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-      switch (event.type) {
-        case SDL_KEYDOWN:
-          setKey(event.key.keysym.sym, 1);
-          break;
-        case SDL_KEYUP:
-          setKey(event.key.keysym.sym, 0);
-          break;
-        case SDL_QUIT:
-          return quit();
-        default:
-          break;
-      }
-    }
-  }
-  if (hasDrawingContext) {
-    drawPendingStrokesForShowing();
-    SDL_GL_SwapBuffers();
-  }
+  if (takeEvents().quit) return quit();
+  showFrame();
   if (hooks.frameEnded) hooks.frameEnded();
   if (frameDelayMs > 0) SDL_Delay(frameDelayMs);
+}
+
+void showFrame() {
+  if (!hasDrawingContext) return;
+  drawPendingStrokesForShowing();
+  SDL_GL_SwapBuffers();
+}
+
+bool waitBetweenRuns(int descriptor) {
+  for (;;) {
+    // The window responds while waiting: a quit signal needs no hint.
+    noteFlipReached();
+    if (quitSignalled()) return false;
+    const TakenEvents taken = takeEvents();
+    if (taken.quit || taken.escape) return false;
+    if (taken.exposed) redrawMessage();
+    pollfd ready = {descriptor, POLLIN, 0};
+    if (poll(&ready, 1, waitCheckMs) > 0) return true;
+  }
 }
 
 bool leftDown() { return keyHeld(SDLK_LEFT); }

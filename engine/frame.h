@@ -21,6 +21,12 @@ void startClock();
 // window closed, or a quit signal) ends the script, or the process when no
 // host ends the script.
 void flip();
+// Draws what is queued and shows the frame, with no event taken and no delay.
+void showFrame();
+// Waits while no script runs (watch mode), keeping the window responsive and
+// the message on it drawn, until descriptor is readable (true) or the user
+// quits: Escape pressed, the window closed, or a quit signal (false).
+bool waitBetweenRuns(int descriptor);
 // Whether cursor left was held at the last flip.
 bool leftDown();
 // Whether cursor right was held at the last flip.

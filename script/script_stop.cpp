@@ -31,6 +31,8 @@ void requestScriptStop() {
 
 bool scriptStopRequested() { return stopRequested.load(std::memory_order_relaxed); }
 
+void withdrawScriptStop() { stopRequested = false; }
+
 bool endStoppedScript(JSContext* context) {
   JS_ClearPendingException(context);
   js::StopDrainingJobQueue(context);

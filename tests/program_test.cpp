@@ -79,7 +79,7 @@ TEST(CommandLine, OptionsAreAnsweredOnlyWhenNoFileHasTheirName) {
   ScriptDirectory directory;
   for (const char* help : {"--help", "-h"}) {
     ProgramResult result = runProgram(directory.path(), {help});
-    EXPECT_EQ(result.output.rfind("Usage: oru [SCRIPT | DIR]\n", 0), 0u) << result.output;
+    EXPECT_EQ(result.output.rfind("Usage: oru [--watch] [SCRIPT | DIR]\n", 0), 0u) << result.output;
     EXPECT_NE(result.output.find("--version"), std::string::npos);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.errors, "");

@@ -1,0 +1,120 @@
+// Watch mode as a game author meets it: real file saves rerun the game in
+// the same window, and a script error is shown in the window until it is fixed.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "display_fixture.h"
+#include "oru_window.h"
+#include "program_runner.h"
+
+namespace {
+
+// A game that prints its version once and then runs, drawing nothing.
+std::string game(const std::string& version) {
+  return "initORU(320, 240, false); print('" + version +
+         "\\n');\n"
+         "while (true) { clear(); flip(); }\n";
+}
+
+// Whether text holds each of pieces, in this order.
+bool holdsInOrder(const std::string& text, std::initializer_list<std::string> pieces) {
+  size_t at = 0;
+  for (const std::string& piece : pieces) {
+    at = text.find(piece, at);
+    if (at == std::string::npos) return false;
+    at += piece.size();
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(WatchMode, EachSaveOrBurstOfSavesRerunsTheGameOnceInTheSameWindow) {
+  ScriptDirectory directory;
+  directory.write("main.js", game("v1"));
+  RunningProgram program(directory.path(), {"--watch"});
+  ASSERT_TRUE(program.waitForOutput("v1\n"));
+  const std::string window = oruWindow();
+
+  // Saved in place.
+  directory.write("main.js", game("v2"));
+  ASSERT_TRUE(program.waitForOutput("v2\n"));
+  // Saved as a new file renamed over the old one; the hidden file is not a save.
+  directory.write(".main.js.new", game("v3"));
+  ASSERT_EQ(std::rename((directory.path() + "/.main.js.new").c_str(),
+                        (directory.path() + "/main.js").c_str()),
+            0);
+  ASSERT_TRUE(program.waitForOutput("v3\n"));
+  // Five saves within 100 ms run only the last.
+  for (const char* version : {"v4", "v5", "v6", "v7", "v8"}) {
+    directory.write("main.js", game(version));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_TRUE(program.waitForOutput("v8\n"));
+  // Deleted and made again.
+  ASSERT_EQ(std::remove((directory.path() + "/main.js").c_str()), 0);
+  directory.write("main.js", game("v9"));
+  ASSERT_TRUE(program.waitForOutput("v9\n"));
+  EXPECT_EQ(findOruWindow(), window);
+
+  program.sendSignal(SIGTERM);
+  ProgramResult result = program.finish();
+  EXPECT_EQ(result.output, "v1\nv2\nv3\nv8\nv9\n");
+  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
+TEST(WatchMode, AnErrorIsShownInTheWindowUntilTheFixIsSavedAndEscapeThenQuits) {
+  ScriptDirectory directory;
+  directory.write("lib/shapes.js", "function shape() { drawLine(10, 10, 100, 10); }\n");
+  directory.write("main.js",
+                  "initORU(640, 480, false); print('ok\\n');\n"
+                  "while (true) { clear(); flip(); }\n");
+  RunningProgram program(directory.path(), {"--watch", "."});
+  ASSERT_TRUE(program.waitForOutput("ok\n"));
+  const std::string window = oruWindow();
+
+  // A syntax error in a script the game loads: the game stops, the error is lit.
+  directory.write("main.js",
+                  "initORU(640, 480, false); runScript('lib/shapes.js');\n"
+                  "print('drawing\\n');\n"
+                  "while (true) { clear(); shape(); flip(); }\n");
+  ASSERT_TRUE(program.waitForOutput("drawing\n"));
+  directory.write("lib/shapes.js", "function shape() {\n  drawLine(10, 10, 100, 10;\n}\n");
+  ASSERT_TRUE(program.waitForOutput("Failed to run main.js (JS error).\n"));
+  EXPECT_TRUE(waitForWindowShowing([](const Frame& frame) {
+    const std::vector<int> box = frame.litBox(64);
+    // The text spans most of the window's width, from its top left margin.
+    return frame.width == 640 && box[2] - box[0] > 300 && box[1] < 60 && box[0] < 60;
+  }));
+  EXPECT_EQ(findOruWindow(), window);
+
+  // The fix runs the game again: one line drawn, no text.
+  directory.write("lib/shapes.js", "function shape() { drawLine(10, 10, 100, 10); }\n");
+  ASSERT_TRUE(program.waitForOutput("(JS error).\ndrawing\n"));
+  EXPECT_TRUE(waitForWindowShowing([](const Frame& frame) {
+    const std::vector<int> box = frame.litBox(64);
+    return box[2] < 120 && box[3] < 30;
+  }));
+
+  // A runtime error, then Escape while the program waits for the next save.
+  directory.write("main.js", "initORU(640, 480, false);\nundefinedFunction();\n");
+  ASSERT_TRUE(program.waitForOutput("Error on line 2 of main.js:\n"));
+  ASSERT_TRUE(waitForWindowShowing(anythingLit));
+  commandOutput("xdotool windowfocus --sync " + findOruWindow() + " key Escape");
+  ProgramResult result = program.finish();
+  EXPECT_TRUE(holdsInOrder(
+      result.output, {"ok\n", "drawing\n", "Error on line 2 of lib/shapes.js:\n\t",
+                      "Failed to run lib/shapes.js (JS error).\n", "Error on line 3 of main.js:\n",
+                      "Failed to run main.js (JS error).\n", "drawing\n",
+                      "Error on line 2 of main.js:\n\tReferenceError: undefinedFunction is "
+                      "not defined\nFailed to run main.js (JS error).\n"}))
+      << result.output;
+  EXPECT_EQ(result.exitStatus, 0);
+}
