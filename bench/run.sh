@@ -10,6 +10,10 @@
 # JavaScript workload bench/workload.js (no window) under the built oru and
 # under Node, RUNS times each (5 by default) in turns, and prints each run's
 # line and the median total of each; both must compute the same checksum.
+#
+# `bench/run.sh --only watch [RUNS]` is separate too: watch mode's time from
+# a save to the new frame (median of RUNS saves, 20 by default) and the CPU of
+# an idle game with and without --watch (bench/watch.sh).
 set -eu
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -39,6 +43,12 @@ if [ "${1:-}" = --only ] && [ "${2:-}" = workload ]; then
   done
   echo "node $(node --version)"
   exit 0
+fi
+
+if [ "${1:-}" = --only ] && [ "${2:-}" = watch ]; then
+  cmake --build "$build" --target oru -j "$(nproc 2>/dev/null || echo 2)"
+  if [ -n "${DISPLAY:-}" ]; then exec bench/watch.sh "$build" "${3:-20}"; fi
+  exec ./tests/with_display.sh bench/watch.sh "$build" "${3:-20}"
 fi
 
 ./tools/install-deps.sh heaptrack love
