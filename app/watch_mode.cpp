@@ -113,6 +113,8 @@ int runWatching(const std::string& script, const std::string& folder) {
   gameWatch = &watch;
   bool hostOpened = true;
   for (;;) {
+    // A quit signal that came while the game was being set up again.
+    if (engine::quitSignalled()) break;
     hostOpened = openScriptHost();
     if (!hostOpened) break;
     const bool ok = runInHost(script);
