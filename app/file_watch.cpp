@@ -44,14 +44,18 @@ bool FileWatch::open(const std::string& folder) {
   return true;
 }
 
-void FileWatch::watchTree(const std::string& folder) {
+bool FileWatch::watchTree(const std::string& folder) {
   namespace fs = std::filesystem;
   std::error_code error;
   fs::recursive_directory_iterator entries(folder, error), end;
+  bool holdsScripts = false;
   // Folders that cannot be read or watched (permissions, the system's limit
   // on watches) are left out; the rest are still watched.
   for (; !error && entries != end; entries.increment(error)) {
-    if (!entries->is_directory(error)) continue;
+    if (!entries->is_directory(error)) {
+      holdsScripts = holdsScripts || isScriptFile(entries->path().filename().c_str());
+      continue;
+    }
     if (isHidden(entries->path().filename().c_str())) {
       entries.disable_recursion_pending();
       continue;
@@ -59,6 +63,7 @@ void FileWatch::watchTree(const std::string& folder) {
     const int watch = inotify_add_watch(notifications, entries->path().c_str(), watchedEvents);
     if (watch >= 0) folders[watch] = entries->path().string();
   }
+  return holdsScripts;
 }
 
 bool FileWatch::takeChanges() {
@@ -73,14 +78,14 @@ bool FileWatch::takeChanges() {
       if (event->mask & IN_IGNORED) folders.erase(event->wd);
       if (event->len == 0) continue;
       if (event->mask & IN_ISDIR) {
-        // A folder made or moved in may already hold scripts.
+        // A folder made or moved in is watched; it counts as a save when it
+        // already holds scripts (moved in whole).
         auto folder = folders.find(event->wd);
         if (folder != folders.end() && !isHidden(event->name)) {
           const std::string path = folder->second + "/" + event->name;
           const int watch = inotify_add_watch(notifications, path.c_str(), watchedEvents);
           if (watch >= 0) folders[watch] = path;
-          watchTree(path);
-          saved = true;
+          if (watchTree(path)) saved = true;
         }
       } else if ((event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) && isScriptFile(event->name)) {
         saved = true;

@@ -32,8 +32,8 @@ class FileWatch {
   void waitUntilQuiet(int quietMs);
 
  private:
-  // Watches folder and, unless hidden, every folder under it.
-  void watchTree(const std::string& folder);
+  // Watches every folder under folder but hidden ones; true when they hold a script file.
+  bool watchTree(const std::string& folder);
 
   int notifications = -1;
   // The watched folders by watch number, to name the files and folders in them.
