@@ -55,7 +55,7 @@ class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer
   // The engine calls this to report an exception a job left; the job has ended.
   void invoke(JS::HandleObject, Closure& closure) override {
     if (scriptStopRequested()) return;
-    if (!closure(owner.context)) owner.reportPendingException();
+    if (!closure(owner.context)) owner.reportPendingException("(in promise) ");
   }
 
  private:
@@ -148,18 +148,20 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
   return ok;
 }
 
-void ScriptContext::reportPendingException() {
+void ScriptContext::reportPendingException(const char* prefix) {
   if (!JS_IsExceptionPending(context)) return;
   // The engine's own state tells its failure to find memory from a script
-  // that throws the same text.
-  bool outOfMemory = JS_IsThrowingOutOfMemory(context);
-  memory->takeOutOfMemory();
+  // that throws the same text. A failed job's exception is thrown again by
+  // the engine's job queue, which loses that state: there the out-of-memory
+  // callback tells.
+  const bool ranOut = memory->takeOutOfMemory();
+  const bool outOfMemory = JS_IsThrowingOutOfMemory(context) || ranOut;
   JS::ExceptionStack exception(context);
   if (!JS::StealPendingExceptionStack(context, &exception)) {
     JS_ClearPendingException(context);
     return;
   }
-  reportException(context, reporter, exception, "",
+  reportException(context, reporter, exception, prefix,
                   outOfMemory ? &memory->outOfMemorySite() : nullptr);
   // Collect at once after an out-of-memory failure, so that later scripts
   // find the memory the failed one left behind.

@@ -48,8 +48,9 @@ class ScriptContext {
 
   ScriptContext();
   bool initialise();
-  // Hands the pending exception, if any, to the error reporter and clears it.
-  void reportPendingException();
+  // Hands the pending exception, if any, to the error reporter, its message
+  // after prefix, and clears it.
+  void reportPendingException(const char* prefix = "");
   // The engine's warning reporter: forwards warnings to the error reporter.
   static void reportWarning(JSContext* cx, JSErrorReport* report);
   // The engine's interrupt callback: ends a stopped script, and checks the memory limit.
