@@ -460,7 +460,7 @@ int Bench::runAll() {
   mkdir(outDir.c_str(), 0755);
   std::printf("oru benchmark: script (%s) against plain C++ (%s)\n", oruBench.c_str(),
               nativeLines.c_str());
-  std::printf("Both are built with flip's 5 ms sleep set to 0 (bench/no_frame_delay.cpp).\n");
+  std::printf("Both set flip's 5 ms sleep to 0 (setFrameDelayMs).\n");
   std::fflush(stdout);
   auto part = [&](const char* name, const std::string& what) {
     if (!options.only.empty() && options.only != name) return false;

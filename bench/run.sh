@@ -43,6 +43,8 @@ fi
 
 ./tools/install-deps.sh heaptrack love
 cmake --build "$build" --target bench_programs -j "$(nproc 2>/dev/null || echo 2)"
+# The heap profiles are read by heap_profile, whose test runs first.
+"$build/bench/heap_profile_tests"
 
 # Frames must not wait for a vertical blank on a real display.
 export vblank_mode=0

@@ -75,7 +75,7 @@ void flip() {
     SDL_GL_SwapBuffers();
   }
   if (hooks.frameEnded) hooks.frameEnded();
-  if (frameDelayMs > 0) SDL_Delay(frameDelayMs);
+  if (frameDelayMs() > 0) SDL_Delay(frameDelayMs());
 }
 
 bool leftDown() { return keyHeld(SDLK_LEFT); }
