@@ -11,7 +11,7 @@ DEB_DIR := build-deb
 
 .PHONY: deps configure build program run test test-debian13 debian13-root install uninstall deb \
   lint-package test-package test-package-debian13 test-debian-testing test-package-debian-testing \
-  bench checked-build check-sanitize fuzz check-format clean
+  bench checked-build check-sanitize fuzz check-format check-shell clean
 
 deps:
 	./tools/install-deps.sh
@@ -40,7 +40,7 @@ test: build
 # DEBIAN13_ROOT for the next run; needs root.
 DEBIAN13_ROOT := /var/cache/oru/debian-13
 # Runs a command in the Debian 13 root, with this folder as /oru.
-IN_DEBIAN13 := ./tools/debian-root.sh run $(DEBIAN13_ROOT) --bind $(CURDIR):/oru --
+IN_DEBIAN13 := ./tools/debian-root.sh run "$(DEBIAN13_ROOT)" --bind "$(CURDIR):/oru" --
 DEBIAN13_BUILD_DIR := build-debian13
 test-debian13: debian13-root
 	$(IN_DEBIAN13) sh -c 'cd /oru && ./tools/install-deps.sh && make test BUILD_DIR=$(DEBIAN13_BUILD_DIR)'
@@ -48,7 +48,7 @@ test-debian13: debian13-root
 # The Debian 13 root, made when missing or unfinished.
 debian13-root:
 	./tools/install-deps.sh debootstrap
-	./tools/debian-root.sh make 13 $(DEBIAN13_ROOT)
+	./tools/debian-root.sh make 13 "$(DEBIAN13_ROOT)"
 
 # The program, examples, README and manual page under PREFIX (DESTDIR
 # honoured); what was installed is listed in $(BUILD_DIR)/install_manifest.txt,
@@ -101,10 +101,10 @@ DEBIAN_TESTING_ROOT := /var/cache/oru/debian-testing
 DEBIAN_TESTING_BUILD_DIR := build-debian-testing
 DEBIAN_TESTING_DEB_DIR := build-deb-debian-testing
 test-debian-testing:
-	./tools/debian-testing.sh test $(DEBIAN_TESTING_ROOT) $(DEBIAN_TESTING_BUILD_DIR)
+	./tools/debian-testing.sh test "$(DEBIAN_TESTING_ROOT)" $(DEBIAN_TESTING_BUILD_DIR)
 
 test-package-debian-testing:
-	./tools/debian-testing.sh package $(DEBIAN_TESTING_ROOT) $(DEBIAN_TESTING_DEB_DIR)
+	./tools/debian-testing.sh package "$(DEBIAN_TESTING_ROOT)" $(DEBIAN_TESTING_DEB_DIR)
 
 bench: build
 	./bench/run.sh
@@ -135,6 +135,12 @@ FORMATTED_DIRS := app script engine tests bench
 check-format:
 	./tools/install-deps.sh clang-format
 	find $(FORMATTED_DIRS) -name '*.cpp' -o -name '*.h' | sort | xargs clang-format --dry-run --Werror
+
+# shellcheck over every shell script of ours; any finding fails.
+SHELL_SCRIPTS := .ci/run $(wildcard tools/*.sh tests/*.sh tests/*/*.sh bench/*.sh)
+check-shell:
+	./tools/install-deps.sh
+	shellcheck $(SHELL_SCRIPTS)
 
 # Every build folder the targets above make.
 clean:

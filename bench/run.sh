@@ -20,7 +20,7 @@ if [ "${1:-}" = --only ] && [ "${2:-}" = workload ]; then
   cmake --build "$build" --target oru -j "$(nproc 2>/dev/null || echo 2)"
   results=$(mktemp)
   trap 'rm -f "$results"' EXIT
-  for run in $(seq "$runs"); do
+  for _ in $(seq "$runs"); do
     for engine in oru node; do
       if [ "$engine" = oru ]; then line=$("$build/oru" bench/workload.js); else line=$(node bench/workload.js); fi
       echo "$engine $line"
