@@ -55,13 +55,16 @@ void immediateQuads(const std::array<QuadCorner, N>& corners) {
 }
 
 // Draws the scene one stroke at a time, each placed by the library's matrices
-// (identity, translate, rotate) and sent on its own.
+// (identity, translate, rotate), coloured by the library's current colour and
+// sent on its own.
 void drawOneAtATime(const std::vector<SceneCall>& scene) {
+  glColor3f(currentColor.red, currentColor.green, currentColor.blue);
   for (const SceneCall& call : scene) {
     const float* a = call.a;
     switch (call.kind) {
       case 'c':
         setColor(a[0], a[1], a[2]);
+        glColor3f(a[0], a[1], a[2]);
         break;
       case 'w':
         setLineWidth(a[0]);
