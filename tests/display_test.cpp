@@ -75,7 +75,7 @@ TEST_F(DisplayTest, PixelCoordinatesWithYDownwardAndScaledSystems) {
   EXPECT_EQ(readFrame().litBox(), (std::vector<int>{320, 0, 639, 239}));
 }
 
-TEST_F(DisplayTest, ColourStateRoundTripsUnclampedAndResetsOnInit) {
+TEST_F(DisplayTest, ColorStateRoundTripsUnclampedAndResetsOnInit) {
   ASSERT_TRUE(run(
       "setColor(0.3, 0.2, 0.1); setLineWidth(3);\n"
       "initORU(640, 480, false);\n"

@@ -64,7 +64,7 @@ TEST_F(StrokesTest, PointsAndLinesShorterThanTheirWidthAreSpots) {
   EXPECT_GT(draw("drawLine(100, 100, 108, 100);").litBox()[2], box[2] + 4);
 }
 
-TEST_F(StrokesTest, LightAddsUpAndTakesTheColour) {
+TEST_F(StrokesTest, LightAddsUpAndTakesTheColor) {
   Frame dim = draw("setColor(0.25, 0.25, 0.25); drawLine(100, 100, 200, 100);");
   Frame twice = draw(
       "setColor(0.25, 0.25, 0.25); drawLine(100, 100, 200, 100);"
