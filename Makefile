@@ -9,9 +9,9 @@ FUZZ_MEMORY_MIB :=
 PREFIX := /usr/local
 DEB_DIR := build-deb
 
-.PHONY: deps configure build run test test-debian13 debian13-root install uninstall deb \
+.PHONY: deps configure build program run test test-debian13 debian13-root install uninstall deb \
   lint-package test-package test-package-debian13 test-debian-testing test-package-debian-testing \
-  bench checked-build check-sanitize fuzz check-format clean
+  bench checked-build check-sanitize fuzz check-format check-shell clean
 
 deps:
 	./tools/install-deps.sh
@@ -22,6 +22,10 @@ configure: deps
 # Everything: the program, its manual page and the tests.
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# What is installed: the program, its manual page and changelog, no test.
+program: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target oru manual changelog
 
 # Only what it runs: the program, not the tests or the manual page.
 run: configure
@@ -36,19 +40,20 @@ test: build
 # DEBIAN13_ROOT for the next run; needs root.
 DEBIAN13_ROOT := /var/cache/oru/debian-13
 # Runs a command in the Debian 13 root, with this folder as /oru.
-IN_DEBIAN13 := ./tools/debian-root.sh run $(DEBIAN13_ROOT) --bind $(CURDIR):/oru --
+IN_DEBIAN13 := ./tools/debian-root.sh run "$(DEBIAN13_ROOT)" --bind "$(CURDIR):/oru" --
+DEBIAN13_BUILD_DIR := build-debian13
 test-debian13: debian13-root
-	$(IN_DEBIAN13) sh -c 'cd /oru && ./tools/install-deps.sh && make test BUILD_DIR=build-debian13'
+	$(IN_DEBIAN13) sh -c 'cd /oru && ./tools/install-deps.sh && make test BUILD_DIR=$(DEBIAN13_BUILD_DIR)'
 
 # The Debian 13 root, made when missing or unfinished.
 debian13-root:
 	./tools/install-deps.sh debootstrap
-	./tools/debian-root.sh make 13 $(DEBIAN13_ROOT)
+	./tools/debian-root.sh make 13 "$(DEBIAN13_ROOT)"
 
 # The program, examples, README and manual page under PREFIX (DESTDIR
 # honoured); what was installed is listed in $(BUILD_DIR)/install_manifest.txt,
 # which `make uninstall` reads.
-install: build
+install: program
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --strip
 
 uninstall:
@@ -60,10 +65,10 @@ uninstall:
 deb: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
 deb: deps
 	./tools/install-deps.sh dpkg-dev file
-	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF \
 	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
-	cmake --build $(DEB_DIR) -j $(JOBS) --target oru manual changelog
+	cmake --build $(DEB_DIR) -j $(JOBS)
 	rm -f $(DEB_DIR)/oru_*.deb
 	cd $(DEB_DIR) && cpack -G DEB
 
@@ -76,9 +81,10 @@ test-package: deb
 
 # The same for Debian 13: the package is built in the Debian 13 build root
 # and installed into a fresh minimal Debian 13 root.
+DEBIAN13_DEB_DIR := build-deb-debian13
 test-package-debian13: debian13-root
-	$(IN_DEBIAN13) sh -c 'cd /oru && make deb lint-package DEB_DIR=build-deb-debian13'
-	./tests/package/fresh_install.sh trixie build-deb-debian13/oru_*.deb
+	$(IN_DEBIAN13) sh -c 'cd /oru && make deb lint-package DEB_DIR=$(DEBIAN13_DEB_DIR)'
+	./tests/package/fresh_install.sh trixie $(DEBIAN13_DEB_DIR)/oru_*.deb
 
 # lintian, the release's own, on the package `make deb` built: any error or
 # warning fails.
@@ -92,11 +98,13 @@ lint-package:
 # each prints "SKIPPED: Debian testing archive unavailable: <reason>" and
 # succeeds (tools/debian-testing.sh).
 DEBIAN_TESTING_ROOT := /var/cache/oru/debian-testing
+DEBIAN_TESTING_BUILD_DIR := build-debian-testing
+DEBIAN_TESTING_DEB_DIR := build-deb-debian-testing
 test-debian-testing:
-	./tools/debian-testing.sh test $(DEBIAN_TESTING_ROOT) build-debian-testing
+	./tools/debian-testing.sh test "$(DEBIAN_TESTING_ROOT)" $(DEBIAN_TESTING_BUILD_DIR)
 
 test-package-debian-testing:
-	./tools/debian-testing.sh package $(DEBIAN_TESTING_ROOT) build-deb-debian-testing
+	./tools/debian-testing.sh package "$(DEBIAN_TESTING_ROOT)" $(DEBIAN_TESTING_DEB_DIR)
 
 bench: build
 	./bench/run.sh
@@ -128,5 +136,13 @@ check-format:
 	./tools/install-deps.sh clang-format
 	find $(FORMATTED_DIRS) -name '*.cpp' -o -name '*.h' | sort | xargs clang-format --dry-run --Werror
 
+# shellcheck over every shell script of ours; any finding fails.
+SHELL_SCRIPTS := .ci/run $(wildcard tools/*.sh tests/*.sh tests/*/*.sh bench/*.sh)
+check-shell:
+	./tools/install-deps.sh
+	shellcheck $(SHELL_SCRIPTS)
+
+# Every build folder the targets above make.
 clean:
-	rm -rf $(BUILD_DIR) $(CHECKED_DIR) $(DEB_DIR)
+	rm -rf $(BUILD_DIR) $(CHECKED_DIR) $(DEB_DIR) $(DEBIAN13_BUILD_DIR) $(DEBIAN13_DEB_DIR) \
+	  $(DEBIAN_TESTING_BUILD_DIR) $(DEBIAN_TESTING_DEB_DIR)

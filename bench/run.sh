@@ -24,7 +24,7 @@ if [ "${1:-}" = --only ] && [ "${2:-}" = workload ]; then
   cmake --build "$build" --target oru -j "$(nproc 2>/dev/null || echo 2)"
   results=$(mktemp)
   trap 'rm -f "$results"' EXIT
-  for run in $(seq "$runs"); do
+  for _ in $(seq "$runs"); do
     for engine in oru node; do
       if [ "$engine" = oru ]; then line=$("$build/oru" bench/workload.js); else line=$(node bench/workload.js); fi
       echo "$engine $line"
@@ -53,6 +53,8 @@ fi
 
 ./tools/install-deps.sh heaptrack love
 cmake --build "$build" --target bench_programs -j "$(nproc 2>/dev/null || echo 2)"
+# The heap profiles are read by heap_profile, whose test runs first.
+"$build/bench/heap_profile_tests"
 
 # Frames must not wait for a vertical blank on a real display.
 export vblank_mode=0

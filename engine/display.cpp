@@ -28,7 +28,7 @@ constexpr int64_t maxWindowPixels = int64_t{8192} * 8192;
 
 // The colour depth asked of the video mode, in bits per pixel; on a deeper
 // screen (24 bits) the window still gets 8 bits a channel.
-constexpr int colourDepthBits = 16;
+constexpr int colorDepthBits = 16;
 
 // The glow texture is stored with three colour components (RGB), each the
 // texel's luminance.
@@ -172,7 +172,7 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   }
   Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF;
   if (fullscreen) flags |= SDL_FULLSCREEN;
-  if (!isUsableSize(width, height) || !SDL_SetVideoMode(width, height, colourDepthBits, flags)) {
+  if (!isUsableSize(width, height) || !SDL_SetVideoMode(width, height, colorDepthBits, flags)) {
     // A refused mode leaves an earlier window, and its drawing context, as they were.
     SDL_Surface* window = SDL_GetVideoSurface();
     hasDrawingContext = window && (window->flags & SDL_OPENGL);

@@ -13,10 +13,7 @@ bool hasDrawingContext = false;
 
 void setLineWidth(float width) { halfLineWidth = width / 2; }
 
-void setColor(float red, float green, float blue) {
-  currentColor = {red, green, blue};
-  if (hasDrawingContext) glColor3f(red, green, blue);
-}
+void setColor(float red, float green, float blue) { currentColor = {red, green, blue}; }
 
 float getRed() { return currentColor.red; }
 float getGreen() { return currentColor.green; }

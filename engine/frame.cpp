@@ -95,7 +95,7 @@ void flip() {
   if (takeEvents().quit) return quit();
   showFrame();
   if (hooks.frameEnded) hooks.frameEnded();
-  if (frameDelayMs > 0) SDL_Delay(frameDelayMs);
+  if (frameDelayMs() > 0) SDL_Delay(frameDelayMs());
 }
 
 void showFrame() {

@@ -2,6 +2,14 @@
 
 namespace oru::engine {
 
-const uint32_t frameDelayMs = 5;
+namespace {
+
+uint32_t delayMs = 5;
+
+}  // namespace
+
+uint32_t frameDelayMs() { return delayMs; }
+
+void setFrameDelayMs(uint32_t milliseconds) { delayMs = milliseconds; }
 
 }  // namespace oru::engine

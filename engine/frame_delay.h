@@ -5,8 +5,10 @@
 namespace oru::engine {
 
 // How long flip sleeps after showing a frame, in milliseconds, to give time
-// back to the system. Defined in a source of its own (frame_delay.cpp) so
-// that the benchmark copy can link 0 instead and time drawing alone.
-extern const uint32_t frameDelayMs;
+// back to the system: 5 unless set.
+uint32_t frameDelayMs();
+// Sets flip's sleep; the benchmark and the fuzzer set 0, so that frames cost
+// only their drawing.
+void setFrameDelayMs(uint32_t milliseconds);
 
 }  // namespace oru::engine

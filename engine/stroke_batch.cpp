@@ -62,8 +62,6 @@ void drawPendingStrokes() {
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
-  // Drawing from a colour array leaves the current colour undefined.
-  glColor3f(currentColor.red, currentColor.green, currentColor.blue);
 
   cornersSinceShown += queued;
   queued = 0;

@@ -18,25 +18,24 @@ namespace {
 template <std::size_t N>
 void queueQuads(const std::array<QuadCorner, N>& quad, float x, float y, float c, float s) {
   StrokeVertex* out = queueStrokeCorners(static_cast<int>(N));
-  const Color colour = currentColor;
+  const Color color = currentColor;
   for (const QuadCorner& corner : quad) {
     *out++ = {x + (c * corner.x - s * corner.y),
               y + (s * corner.x + c * corner.y),
               corner.s,
               corner.t,
-              colour.red,
-              colour.green,
-              colour.blue};
+              color.red,
+              color.green,
+              color.blue};
   }
 }
 
 void queuePoint(float x, float y) {
   const std::array<QuadCorner, 4> quad = pointQuad(halfLineWidth);
   StrokeVertex* out = queueStrokeCorners(4);
-  const Color colour = currentColor;
+  const Color color = currentColor;
   for (const QuadCorner& corner : quad) {
-    *out++ = {x + corner.x, y + corner.y, corner.s,   corner.t,
-              colour.red,   colour.green, colour.blue};
+    *out++ = {x + corner.x, y + corner.y, corner.s, corner.t, color.red, color.green, color.blue};
   }
 }
 

@@ -67,8 +67,7 @@ ScriptContext::ScriptContext() = default;
 ScriptContext::~ScriptContext() {
   if (context) {
     setStoppableContext(nullptr);
-    if (realmEntered) JS::LeaveRealm(context, previousRealm);
-    realmEntered = false;
+    realm.reset();
     rejections.reset();
     memory.reset();
     global.reset();
@@ -107,8 +106,7 @@ bool ScriptContext::initialise() {
       JS_NewGlobalObject(context, &globalClass, nullptr, JS::FireOnNewGlobalHook, options);
   if (!object) return false;
   global = std::make_unique<JS::PersistentRooted<JSObject*>>(context, object);
-  previousRealm = JS::EnterRealm(context, object);
-  realmEntered = true;
+  realm = std::make_unique<JSAutoRealm>(context, object);
   return JS::InitRealmStandardClasses(context);
 }
 

@@ -7,6 +7,8 @@
 
 #include "script/error_report.h"
 
+class JSAutoRealm;
+
 namespace oru::script {
 
 class MemoryLimit;
@@ -60,8 +62,9 @@ class ScriptContext {
   JSContext* context = nullptr;
   std::unique_ptr<JS::PersistentRooted<JSObject*>> global;
   ScriptRuntime* runtime = nullptr;
-  JS::Realm* previousRealm = nullptr;
-  bool realmEntered = false;
+  // The global's realm, entered for the context's lifetime; left before the
+  // engine context is destroyed.
+  std::unique_ptr<JSAutoRealm> realm;
   std::unique_ptr<MemoryLimit> memory;
   std::unique_ptr<RejectionTracker> rejections;
   std::unique_ptr<JobEnvironment> jobEnvironment;

@@ -23,9 +23,7 @@ endif()
 add_executable(make_self_hosted_cache
   ${CMAKE_CURRENT_LIST_DIR}/make_self_hosted_cache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_build_id.cpp)
-target_link_libraries(make_self_hosted_cache PRIVATE PkgConfig::MOZJS)
-target_include_directories(make_self_hosted_cache PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_options(make_self_hosted_cache PRIVATE ${ORU_WARNINGS})
+target_link_libraries(make_self_hosted_cache PRIVATE PkgConfig::MOZJS oru_warnings)
 
 set(ORU_SELF_HOSTED_CACHE ${CMAKE_CURRENT_BINARY_DIR}/self_hosted_cache_data.cpp)
 add_custom_command(OUTPUT ${ORU_SELF_HOSTED_CACHE}

@@ -75,7 +75,7 @@ TEST_F(DisplayTest, PixelCoordinatesWithYDownwardAndScaledSystems) {
   EXPECT_EQ(readFrame().litBox(), (std::vector<int>{320, 0, 639, 239}));
 }
 
-TEST_F(DisplayTest, ColourStateRoundTripsUnclampedAndResetsOnInit) {
+TEST_F(DisplayTest, ColorStateRoundTripsUnclampedAndResetsOnInit) {
   ASSERT_TRUE(run(
       "setColor(0.3, 0.2, 0.1); setLineWidth(3);\n"
       "initORU(640, 480, false);\n"
@@ -86,11 +86,12 @@ TEST_F(DisplayTest, ColourStateRoundTripsUnclampedAndResetsOnInit) {
       "if ([getRed(), getGreen(), getBlue()].join() !== '2,-1,0.5') throw new Error('clamped');\n"
       "setColor('0.5', 1, true);\n"
       "if ([getRed(), getGreen(), getBlue()].join() !== '0.5,1,1') throw new Error('converted');"));
-  // The library colour is the one set last.
-  float colour[4] = {};
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_FLOAT_EQ(colour[0], 0.5f);
-  EXPECT_FLOAT_EQ(colour[2], 1.0f);
+  // Strokes are drawn in the colour set last.
+  ASSERT_TRUE(run("clear(); drawLine(100, 100, 200, 100);"));
+  const Frame frame = readFrame();
+  EXPECT_GT(frame.at(150, 99, 1), 200);
+  EXPECT_EQ(frame.at(150, 99, 2), frame.at(150, 99, 1));
+  EXPECT_NEAR(frame.at(150, 99, 0), frame.at(150, 99, 1) / 2, 2);
 }
 
 TEST_F(DisplayTest, BadSizesFailOrOpenButNeverCrash) {

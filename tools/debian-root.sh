@@ -97,36 +97,46 @@ release_root() {
   rm -f "$2"
 }
 
+# Mounts at the folder $1 with the mount arguments after it, and lists it for
+# release_root; a failed mount ends the run.
+mount_in_root() {
+  target=$1
+  shift
+  mount "$@" "$target" || die "cannot mount $target"
+  echo "$target" >>"$mounts"
+}
+
 run_in_root() {
   dir=$(cd "$1" && pwd -P)
   shift
   [ -f "$dir/$stamp" ] || die "$dir is not a finished root (make it first)"
   exec 9>"$dir.lock"
   flock 9
-  binds=""
-  while [ $# -gt 0 ]; do
-    case "$1" in
-      --bind) binds="$binds $2"; shift 2 ;;
-      --) shift; break ;;
-      *) break ;;
-    esac
-  done
-  [ $# -gt 0 ] || die "no command to run"
 
   mounts=$(mktemp)
   trap 'release_root "$dir" "$mounts"' EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
   trap 'exit 129' HUP
-  mount -t proc proc "$dir/proc" && echo "$dir/proc" >>"$mounts"
-  mount --bind /dev "$dir/dev" && echo "$dir/dev" >>"$mounts"
-  mount -t tmpfs -o mode=1777 shm "$dir/dev/shm" && echo "$dir/dev/shm" >>"$mounts"
+  mount_in_root "$dir/proc" -t proc proc
+  mount_in_root "$dir/dev" --bind /dev
+  mount_in_root "$dir/dev/shm" -t tmpfs -o mode=1777 shm
   # Pseudo-terminals, for programs run as if in a terminal.
-  mount --bind /dev/pts "$dir/dev/pts" && echo "$dir/dev/pts" >>"$mounts"
-  for bind in $binds; do
-    mkdir -p "$dir${bind#*:}"
-    mount --bind "${bind%%:*}" "$dir${bind#*:}" && echo "$dir${bind#*:}" >>"$mounts"
+  mount_in_root "$dir/dev/pts" --bind /dev/pts
+  # Each folder is bound as it is read, so a path with spaces stays one path.
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --bind)
+        [ $# -ge 2 ] || die "--bind needs HOST_DIR:ROOT_DIR"
+        mkdir -p "$dir${2#*:}"
+        mount_in_root "$dir${2#*:}" --bind "${2%%:*}"
+        shift 2
+        ;;
+      --) shift; break ;;
+      *) break ;;
+    esac
   done
+  [ $# -gt 0 ] || die "no command to run"
   cp /etc/resolv.conf "$dir/etc/resolv.conf" 2>/dev/null || true
   status=0
   chroot "$dir" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \

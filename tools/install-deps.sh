@@ -10,6 +10,7 @@
 # the day, whose sanitizer runtime libclang-rt-dev follows.
 set -eu
 
+# shellcheck source=/dev/null
 release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 case "$release" in
   bookworm) engine="libmozjs-102-dev" sanitizers="libclang-rt-14-dev" ;;
@@ -25,7 +26,7 @@ packages="cmake make g++ pkg-config
 $engine libsdl1.2-dev libgl-dev libx11-dev
 googletest libgtest-dev
 clang $sanitizers
-xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db
+xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck
 $*"
 
 missing=""
@@ -45,4 +46,8 @@ fi
 
 echo "Installing:$missing"
 $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends $missing
+# Through env: sudo resets the environment, so a variable set before it is lost.
+# $missing is a list of words.
+# shellcheck disable=SC2086
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+  --no-install-recommends $missing

@@ -5,6 +5,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 out="${1:-docs/demo.png}"
+# The inner script is single-quoted: its variables are its own.
+# shellcheck disable=SC2016
 exec xvfb-run -a -s "-screen 0 640x480x24 -noreset" sh -c '
   build/oru main.js & pid=$!
   sleep 3

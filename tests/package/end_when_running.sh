@@ -13,6 +13,7 @@ for _ in $(seq 2400); do
   caught=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$pid/status" 2>/dev/null)
   [ -n "$caught" ] || break
   # The fields after the command name: utime and stime are the 12th and 13th.
+  # shellcheck disable=SC2046 # split into fields on purpose
   set -- $(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null)
   if [ $(( 0x$caught >> 14 & 1 )) = 1 ] && [ $(( ${12} + ${13} )) -ge "$enough" ]; then
     break

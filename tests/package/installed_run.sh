@@ -28,7 +28,7 @@ for file in /usr/share/man/man1/oru.1.gz /usr/share/doc/oru/copyright \
   [ -f "$file" ] || fail "no $file"
 done
 building=$(dpkg-query -W -f '${Package}\n' | grep -E -- '-dev$|^(gcc|g\+\+|cpp|clang|cmake|make)(-[0-9]+)?$' || true)
-[ -z "$building" ] || fail "installing oru brought packages for building:" $building
+[ -z "$building" ] || fail "installing oru brought packages for building: $(echo "$building" | tr "\n" " ")"
 
 quiet apt-get install -y --no-install-recommends xvfb xauth libgl1-mesa-dri
 
