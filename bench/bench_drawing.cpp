@@ -10,16 +10,19 @@
 #include <vector>
 
 #include "bench_parts.h"
+#include "line_table.h"
 
 // Writes the small script that sets the workload's parameters and runs bench/lines.js.
 std::string Bench::linesScript(int count, long frames, Shape shape) {
   const bool points = shape == Shape::linesWithPoints, pointsOnly = shape == Shape::points;
+  const int shrink = shape == Shape::tinyLines ? tinyLineShrink : 1;
   std::string path = outDir + "/lines-" + std::to_string(count) + "-" + std::to_string(frames) +
-                     (points ? "-points" : "") + (pointsOnly ? "-points-only" : "") + ".js";
+                     (points ? "-points" : "") + (pointsOnly ? "-points-only" : "") +
+                     (shrink > 1 ? "-tiny" : "") + ".js";
   std::ofstream out(path);
   out << "var N = " << count << ", FRAMES = " << frames
       << ", POINTS = " << (points ? "true" : "false")
-      << ", POINTS_ONLY = " << (pointsOnly ? "true" : "false")
+      << ", POINTS_ONLY = " << (pointsOnly ? "true" : "false") << ", SHRINK = " << shrink
       << ";\nrunScript(\"bench/lines.js\");\n";
   return path;
 }
@@ -32,6 +35,7 @@ std::vector<std::string> Bench::nativeCommand(int count, long frames, Shape shap
   std::vector<std::string> command = {nativeLines, std::to_string(count), std::to_string(frames)};
   if (shape == Shape::linesWithPoints) command.push_back("points");
   if (shape == Shape::points) command.push_back("points-only");
+  if (shape == Shape::tinyLines) command.push_back("tiny");
   return command;
 }
 
@@ -41,7 +45,7 @@ std::vector<std::string> Bench::peerCommand(int count, long frames, Shape shape)
           outDir + "/glow.raw",
           std::to_string(count),
           std::to_string(frames),
-          shape == Shape::points ? "points" : "lines"};
+          shape == Shape::points ? "points" : shape == Shape::tinyLines ? "tiny" : "lines"};
 }
 
 // Whether LOVE can run, with the glow texture written where its program reads it.
@@ -92,7 +96,9 @@ void Bench::benchDrawing(int count, Shape shape) {
   frames = std::clamp(frames, 10L, 1000000L);
   const bool points = shape == Shape::points;
   const bool withPeer = peerReady && count >= 1000;
-  const std::string label = std::to_string(count) + (points ? " points" : " lines") + " per frame";
+  const bool tiny = shape == Shape::tinyLines;
+  const std::string label =
+      std::to_string(count) + (points ? " points" : tiny ? " tiny lines" : " lines") + " per frame";
   std::printf("    %s: %ld frames a run, %d runs each\n", label.c_str(), frames, options.repeats);
   std::fflush(stdout);
 
@@ -140,10 +146,11 @@ void Bench::benchDrawing(int count, Shape shape) {
       0);
   if (!std::isnan(peerBest)) {
     const double overPeer = peerBest / scriptBest;
-    const bool peerTargeted = count >= 10000;
+    // Raster-bound rows aim at 1.1 times LOVE; the submission-bound row at 1.5.
+    const double peerTarget = tiny ? 1.5 : 1.1;
     add({"  oru against LOVE's sprite batch, " + label, unit, count * 1000 / scriptBest, NAN,
-         number(overPeer, 3) + "x", overPeer, peerTargeted ? ">= 1.1x" : "",
-         peerTargeted ? (overPeer >= 1.1 ? "yes" : "NO") : "", count * 1000 / peerBest},
+         number(overPeer, 3) + "x", overPeer, ">= " + number(peerTarget, 1) + "x",
+         overPeer >= peerTarget ? "yes" : "NO", count * 1000 / peerBest},
         0);
   }
   add({"frame time, " + label, "ms/frame", scriptBest, nativeBest, "", NAN, "", "", peerBest}, 3);

@@ -45,6 +45,7 @@ int Bench::runAll() {
     peerReady = preparePeer();
     for (int count : {100, 1000, 10000}) benchDrawing(count, Shape::lines);
     benchDrawing(10000, Shape::points);
+    benchDrawing(10000, Shape::tinyLines);
   }
   if (part("glcalls", "OpenGL calls (counted with " + glCounter + ")")) benchGlCalls();
   if (part("startup", "start-up, " + std::to_string(options.startupRuns) + " runs each"))

@@ -28,6 +28,7 @@ enum class Shape {
   lines,            // N lines
   linesWithPoints,  // N lines and a point at each line's end
   points,           // the N points alone
+  tinyLines,        // N lines drawn 64 times smaller: submitting them is all the work
 };
 
 class Bench {

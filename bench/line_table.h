@@ -10,6 +10,11 @@
 // The window the benchmark draws into.
 constexpr int benchWidth = 640;
 constexpr int benchHeight = 480;
+// How much smaller the submission-bound workload draws the lines: a 10 to 100
+// unit line becomes a fraction of a pixel to 1.6 pixels, so the renderer
+// rasterises almost nothing and the frame time is what handing the strokes
+// over costs, the figure that predicts a machine with a GPU.
+constexpr int tinyLineShrink = 64;
 
 // The mulberry32 generator: small, and written with 32-bit integer operations
 // only, so JavaScript (Math.imul) reproduces it exactly.

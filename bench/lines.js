@@ -1,7 +1,8 @@
 // The benchmark's drawing workload: N glow lines per frame for FRAMES frames
 // (0: until the window is closed), each frame cleared and flipped; with
 // POINTS, a point at each line's end as well; with POINTS_ONLY, those points
-// alone. The runner defines N, FRAMES, POINTS and POINTS_ONLY, then runs this
+// alone; drawn SHRINK times smaller. The runner defines N, FRAMES, POINTS,
+// POINTS_ONLY and SHRINK, then runs this
 // file. bench/line_table.cpp builds the same lines.
 
 function mulberry32(seed) {
@@ -41,6 +42,8 @@ var lines = makeLineTable(N);
 print("table " + hashLineTable(lines) + "\n");
 initORU(640, 480, false);
 setLineWidth(8);
+// SHRINK 64: the same lines drawn 64 times smaller, so that handing them over is all the work.
+if (SHRINK > 1) setCoordSystem(0, 640 * SHRINK, 0, 480 * SHRINK);
 for (var frame = 0; FRAMES === 0 || frame < FRAMES; ++frame) {
   clear();
   setColor(0.2, 0.5, 1);

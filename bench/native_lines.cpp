@@ -101,7 +101,7 @@ int main(int argc, char* argv[]) {
   if (argc == 3 && std::strcmp(argv[1], "--write-glow") == 0) return writeGlow(argv[2]);
   if (argc < 3) {
     std::fprintf(stderr,
-                 "usage: native_lines N FRAMES [points|points-only] | --replay FILE"
+                 "usage: native_lines N FRAMES [points|points-only|tiny] | --replay FILE"
                  " | --write-glow FILE\n");
     return 2;
   }
@@ -109,12 +109,14 @@ int main(int argc, char* argv[]) {
   const long frames = std::atol(argv[2]);
   const bool points = argc > 3 && std::strcmp(argv[3], "points") == 0;
   const bool pointsOnly = argc > 3 && std::strcmp(argv[3], "points-only") == 0;
+  const bool tiny = argc > 3 && std::strcmp(argv[3], "tiny") == 0;
 
   startClock();
   const std::vector<float> lines = makeLineTable(count);
   std::printf("table %u\n", static_cast<unsigned>(hashLineTable(lines)));
   if (!initORU(benchWidth, benchHeight, false)) return 1;
   setLineWidth(8);
+  if (tiny) setCoordSystem(0, benchWidth * tinyLineShrink, 0, benchHeight * tinyLineShrink);
   startFrameClock();
   for (long frame = 0; frames == 0 || frame < frames; ++frame) {
     clear();

@@ -3,7 +3,8 @@
 -- textured quads (start cap, body, end cap) cut from the same glow texture,
 -- added to the frame through a sprite batch with additive blending.
 --
--- Usage: love bench/love GLOW N FRAMES [lines|points]
+-- Usage: love bench/love GLOW N FRAMES [lines|points|tiny]
+--   tiny: the lines drawn 64 times smaller, so that handing them over is all the work.
 --   GLOW: the glow texture as 128 * 128 luminance bytes (native_lines --write-glow).
 -- Prints "table HASH" and the frame stamps in the form bench_driver reads.
 local bit = require("bit")
@@ -128,7 +129,11 @@ function love.run()
     else
       for i = 0, 4 * count - 1, 4 do addLine(lines[i], lines[i + 1], lines[i + 2], lines[i + 3]) end
     end
-    love.graphics.draw(batch)
+    if shape == "tiny" then
+      love.graphics.draw(batch, 0, 0, 0, 1 / 64, 1 / 64)
+    else
+      love.graphics.draw(batch)
+    end
     love.graphics.present()
     ended = ended + 1
     lastEnd = nanoseconds()
