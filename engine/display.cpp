@@ -30,9 +30,20 @@ constexpr int64_t maxWindowPixels = int64_t{8192} * 8192;
 // screen (24 bits) the window still gets 8 bits a channel.
 constexpr int colorDepthBits = 16;
 
-// The glow texture is stored with three colour components (RGB), each the
-// texel's luminance.
-constexpr GLint glowTextureComponents = 3;
+// The glow texture as it is handed to the library: four bytes a texel (RGBA),
+// red, green and blue each the texel's luminance, alpha opaque. The software
+// renderer samples this layout on its fast path: drawing 10,000 lines took
+// about 12% less processor time than with three components from luminance
+// bytes, and the frame is the same, as alpha never reaches the picture.
+std::vector<unsigned char> glowTexelsRgba() {
+  const std::vector<unsigned char> levels = makeGlowTexture();
+  std::vector<unsigned char> rgba(levels.size() * 4);
+  for (size_t i = 0; i < levels.size(); ++i) {
+    rgba[4 * i] = rgba[4 * i + 1] = rgba[4 * i + 2] = levels[i];
+    rgba[4 * i + 3] = 255;
+  }
+  return rgba;
+}
 
 // Whether SDL picked a video driver that shows no window, as it does when
 // there is no X display. SDL 1.2 then draws text in the terminal: that has no
@@ -92,7 +103,7 @@ bool isUsableSize(int32_t width, int32_t height) {
 // texture bound, additive blending, black background, pixel coordinates with
 // y downward, white colour, line width 8.
 void setUpDrawingState(int32_t width, int32_t height) {
-  static const std::vector<unsigned char> texels = makeGlowTexture();
+  static const std::vector<unsigned char> texels = glowTexelsRgba();
   static GLuint texture = 0;
 
   glEnable(GL_TEXTURE_2D);
@@ -101,8 +112,8 @@ void setUpDrawingState(int32_t width, int32_t height) {
   if (texture != 0 && glIsTexture(texture)) glDeleteTextures(1, &texture);
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
-  glTexImage2D(GL_TEXTURE_2D, 0, glowTextureComponents, glowTextureSize, glowTextureSize, 0,
-               GL_LUMINANCE, GL_UNSIGNED_BYTE, texels.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, glowTextureSize, glowTextureSize, 0, GL_RGBA,
+               GL_UNSIGNED_BYTE, texels.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
