@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "app/command_line.h"
+#include "app/memory_policy.h"
 #include "app/script_host.h"
 #include "app/script_loader.h"
 #include "app/watch_mode.h"
@@ -29,6 +30,7 @@ void openStandardStreams() {
 
 int main(int argc, char* argv[]) {
   openStandardStreams();
+  oru::app::keepFreedMemoryForReuse();
   oru::engine::startClock();
   const oru::app::StartupChoice startup = oru::app::chooseStartup(argc, argv);
   if (startup.answered) return 0;

@@ -1,5 +1,7 @@
 #include "app/memory_policy.h"
 
+#include <malloc.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +17,9 @@ namespace {
 constexpr size_t defaultBudgetMiB = 2048;
 
 constexpr char variable[] = "ORU_MEMORY_LIMIT";
+
+// How much freed memory may stay at the top of the heap before it is handed back.
+constexpr int keptFreeBytes = 64 << 20;
 
 }  // namespace
 
@@ -33,5 +38,7 @@ size_t scriptMemoryBudget() {
   }
   return mebibytes << 20;
 }
+
+void keepFreedMemoryForReuse() { mallopt(M_TRIM_THRESHOLD, keptFreeBytes); }
 
 }  // namespace oru::app

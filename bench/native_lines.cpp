@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/memory_policy.h"
 #include "call_recording.h"
 #include "engine/display.h"
 #include "engine/engine_state.h"
@@ -95,8 +96,9 @@ int writeGlow(const char* path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // Frame times measure drawing, not flip's sleep.
+  // Frame times measure drawing, not flip's sleep; memory is kept as oru keeps it.
   setFrameDelayMs(0);
+  oru::app::keepFreedMemoryForReuse();
   if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) return replay(argv[2]);
   if (argc == 3 && std::strcmp(argv[1], "--write-glow") == 0) return writeGlow(argv[2]);
   if (argc < 3) {

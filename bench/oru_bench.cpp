@@ -14,6 +14,7 @@
 
 #include <js/CallArgs.h>
 
+#include "app/memory_policy.h"
 #include "app/script_host.h"
 #include "app/script_loader.h"
 #include "call_recording.h"
@@ -117,6 +118,7 @@ bool startRecording(const char* path, long frames) {
 int main(int argc, char* argv[]) {
   // Frame times measure drawing, not flip's sleep.
   setFrameDelayMs(0);
+  oru::app::keepFreedMemoryForReuse();
   startClock();
   const char* startupScript = argc > 1 ? argv[1] : "main.js";
   if (!openScriptHost()) return 1;
