@@ -45,7 +45,9 @@ std::vector<std::string> Bench::peerCommand(int count, long frames, Shape shape)
           outDir + "/glow.raw",
           std::to_string(count),
           std::to_string(frames),
-          shape == Shape::points ? "points" : shape == Shape::tinyLines ? "tiny" : "lines"};
+          shape == Shape::points      ? "points"
+          : shape == Shape::tinyLines ? "tiny"
+                                      : "lines"};
 }
 
 // Whether LOVE can run, with the glow texture written where its program reads it.
@@ -97,8 +99,11 @@ void Bench::benchDrawing(int count, Shape shape) {
   const bool points = shape == Shape::points;
   const bool withPeer = peerReady && count >= 1000;
   const bool tiny = shape == Shape::tinyLines;
-  const std::string label =
-      std::to_string(count) + (points ? " points" : tiny ? " tiny lines" : " lines") + " per frame";
+  const std::string label = std::to_string(count) +
+                            (points ? " points"
+                             : tiny ? " tiny lines"
+                                    : " lines") +
+                            " per frame";
   std::printf("    %s: %ld frames a run, %d runs each\n", label.c_str(), frames, options.repeats);
   std::fflush(stdout);
 
