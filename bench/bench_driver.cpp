@@ -61,6 +61,8 @@ int Bench::runAll() {
       "fastest run (runs alternate, back to back); the ratio is script lines/s over C++ lines/s,\n"
       "or over LOVE's lines/s on the rows that name it. LOVE 11 (bench/love) draws the same\n"
       "seeded strokes as the same three textured quads each, through one sprite batch a frame.\n"
+      "Processor time: over the same frames, of every thread of each program, the least of its\n"
+      "runs; on a busy machine frame times measure each program's share, this its work.\n"
       "Start-up: process start to the end of the first flip of one frame of 100 lines; its\n"
       "difference is the median of the differences of runs made back to back.\n"
       "Demo memory: the shipped build/oru running main.js, against the C++ program replaying the\n"

@@ -48,6 +48,7 @@ class Bench {
   struct Frames {
     bool ok = false;
     double msPerFrame = NAN;
+    double cpuMsPerFrame = NAN;  // processor time of every thread, per frame
     double peakMiB = NAN;
     std::string table;  // the line table's hash
   };
@@ -60,6 +61,8 @@ class Bench {
   void note(const std::string& what, const Run& run);
   bool preparePeer();
   void benchDrawing(int count, Shape shape);
+  void addProcessorTime(const std::string& label, double script, double native, double peer,
+                        bool targeted, double peerTarget);
   double glCallsPerStroke(const std::vector<std::string>& twoFrames,
                           const std::vector<std::string>& sevenFrames, int strokes);
   void benchGlCalls();

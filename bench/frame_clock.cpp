@@ -15,13 +15,24 @@ void (*hostFrameEnded)() = nullptr;
 int64_t framesEnded = 0;
 int64_t firstEnd = 0;
 int64_t lastEnd = 0;
+int64_t firstCpu = 0;
+int64_t lastCpu = 0;
+
+// The processor time of the whole process (every thread) in nanoseconds.
+int64_t processCpuNanoseconds() {
+  timespec used{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+  return int64_t{used.tv_sec} * 1000000000 + used.tv_nsec;
+}
 
 // Runs the host's own frame work first, so a frame ends when the script could go on.
 void stampFrame() {
   if (hostFrameEnded) hostFrameEnded();
   lastEnd = monotonicNanoseconds();
+  lastCpu = processCpuNanoseconds();
   if (++framesEnded == 1) {
     firstEnd = lastEnd;
+    firstCpu = lastCpu;
     std::fprintf(stderr, "bench: first-frame %" PRId64 "\n", firstEnd);
   }
 }
@@ -42,6 +53,8 @@ void startFrameClock() {
 }
 
 void reportFrameClock() {
-  std::fprintf(stderr, "bench: frames %" PRId64 " first %" PRId64 " last %" PRId64 "\n",
-               framesEnded, firstEnd, lastEnd);
+  std::fprintf(stderr,
+               "bench: frames %" PRId64 " first %" PRId64 " last %" PRId64 " cpu %" PRId64
+               " %" PRId64 "\n",
+               framesEnded, firstEnd, lastEnd, firstCpu, lastCpu);
 }

@@ -3,7 +3,8 @@
 // Frame stamps for the benchmark driver. Installed around the frame hooks, it
 // writes to standard error, at the end of the first flip, the monotonic clock
 // the driver compares with the moment it started the process, and, when
-// reported, how many frames ended and when the first and the last one did.
+// reported, how many frames ended, when the first and the last one did, and
+// the processor time the whole process had used by then.
 
 #include <cstdint>
 
@@ -11,5 +12,6 @@
 int64_t monotonicNanoseconds();
 // Wraps the installed frame hooks so that every flip is stamped.
 void startFrameClock();
-// Writes the frame count and the first and last stamps to standard error.
+// Writes the frame count, the first and last stamps and the processor time
+// used at each to standard error.
 void reportFrameClock();
