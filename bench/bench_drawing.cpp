@@ -159,9 +159,9 @@ void Bench::benchDrawing(int count, Shape shape) {
 
   // Other work on the machine only ever slows a run down, so each side's
   // fastest run is the best estimate of what it can do.
-  const double scriptBest = *std::min_element(scriptMs.begin(), scriptMs.end());
-  const double nativeBest = *std::min_element(nativeMs.begin(), nativeMs.end());
-  const double peerBest = peerMs.empty() ? NAN : *std::min_element(peerMs.begin(), peerMs.end());
+  const double scriptBest = fewest(scriptMs);
+  const double nativeBest = fewest(nativeMs);
+  const double peerBest = fewest(peerMs);
   const double ratio = nativeBest / scriptBest;
   const bool targeted = count >= 1000;
   const std::string unit = points ? "points/s" : "lines/s";

@@ -18,18 +18,19 @@ int64_t lastEnd = 0;
 int64_t firstCpu = 0;
 int64_t lastCpu = 0;
 
-// The processor time of the whole process (every thread) in nanoseconds.
-int64_t processCpuNanoseconds() {
-  timespec used{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-  return int64_t{used.tv_sec} * 1000000000 + used.tv_nsec;
+// The reading of clock in nanoseconds.
+int64_t clockNanoseconds(clockid_t clock) {
+  timespec now{};
+  clock_gettime(clock, &now);
+  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
 }
 
 // Runs the host's own frame work first, so a frame ends when the script could go on.
 void stampFrame() {
   if (hostFrameEnded) hostFrameEnded();
   lastEnd = monotonicNanoseconds();
-  lastCpu = processCpuNanoseconds();
+  // The processor time of the whole process, every thread.
+  lastCpu = clockNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
   if (++framesEnded == 1) {
     firstEnd = lastEnd;
     firstCpu = lastCpu;
@@ -39,11 +40,7 @@ void stampFrame() {
 
 }  // namespace
 
-int64_t monotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
+int64_t monotonicNanoseconds() { return clockNanoseconds(CLOCK_MONOTONIC); }
 
 void startFrameClock() {
   FrameHooks hooks = frameHooks();
