@@ -64,7 +64,8 @@ int Bench::runAll() {
       "Processor time: over the same frames, of every thread of each program, the least of its\n"
       "runs; on a busy machine frame times measure each program's share, this its work.\n"
       "Start-up: process start to the end of the first flip of one frame of 100 lines; its\n"
-      "difference is the median of the differences of runs made back to back.\n"
+      "difference is the median of the differences of runs made back to back. The C++ program\n"
+      "links the engine alone, so it does not load the script engine's library.\n"
       "Demo memory: the shipped build/oru running main.js, against the C++ program replaying the\n"
       "drawing calls recorded from 200 frames of the demo.\n"
       "For the calls, the plain C++ column holds the baseline each row names.\n");

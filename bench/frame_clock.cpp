@@ -42,6 +42,10 @@ void stampFrame() {
 
 int64_t monotonicNanoseconds() { return clockNanoseconds(CLOCK_MONOTONIC); }
 
+void stampStartup(const char* phase) {
+  std::fprintf(stderr, "bench: %s %" PRId64 "\n", phase, monotonicNanoseconds());
+}
+
 void startFrameClock() {
   FrameHooks hooks = frameHooks();
   hostFrameEnded = hooks.frameEnded;

@@ -10,6 +10,9 @@
 
 // The monotonic clock in nanoseconds, the clock every stamp uses.
 int64_t monotonicNanoseconds();
+// Writes "bench: PHASE NANOSECONDS" to standard error: the moment a step of
+// start-up ended (main entered, the script engine started).
+void stampStartup(const char* phase);
 // Wraps the installed frame hooks so that every flip is stamped.
 void startFrameClock();
 // Writes the frame count, the first and last stamps and the processor time

@@ -96,6 +96,7 @@ int writeGlow(const char* path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  stampStartup("main");
   // Frame times measure drawing, not flip's sleep; memory is kept as oru keeps it.
   setFrameDelayMs(0);
   oru::app::keepFreedMemoryForReuse();

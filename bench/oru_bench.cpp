@@ -116,12 +116,14 @@ bool startRecording(const char* path, long frames) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  stampStartup("main");
   // Frame times measure drawing, not flip's sleep.
   setFrameDelayMs(0);
   oru::app::keepFreedMemoryForReuse();
   startClock();
   const char* startupScript = argc > 1 ? argv[1] : "main.js";
   if (!openScriptHost()) return 1;
+  stampStartup("engine-started");
   scriptContext->defineFunction({"benchClock", benchClock, 0});
   if (argc > 4 && std::strcmp(argv[2], "--record") == 0 &&
       !startRecording(argv[3], std::atol(argv[4]))) {
