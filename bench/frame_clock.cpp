@@ -25,6 +25,11 @@ int64_t clockNanoseconds(clockid_t clock) {
   return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
 }
 
+// Writes "bench: NAME AT" to standard error, the form the driver reads.
+void writeStamp(const char* name, int64_t at) {
+  std::fprintf(stderr, "bench: %s %" PRId64 "\n", name, at);
+}
+
 // Runs the host's own frame work first, so a frame ends when the script could go on.
 void stampFrame() {
   if (hostFrameEnded) hostFrameEnded();
@@ -34,7 +39,7 @@ void stampFrame() {
   if (++framesEnded == 1) {
     firstEnd = lastEnd;
     firstCpu = lastCpu;
-    std::fprintf(stderr, "bench: first-frame %" PRId64 "\n", firstEnd);
+    writeStamp("first-frame", firstEnd);
   }
 }
 
@@ -42,9 +47,7 @@ void stampFrame() {
 
 int64_t monotonicNanoseconds() { return clockNanoseconds(CLOCK_MONOTONIC); }
 
-void stampStartup(const char* phase) {
-  std::fprintf(stderr, "bench: %s %" PRId64 "\n", phase, monotonicNanoseconds());
-}
+void stampStartup(const char* phase) { writeStamp(phase, monotonicNanoseconds()); }
 
 void startFrameClock() {
   FrameHooks hooks = frameHooks();
