@@ -8,6 +8,9 @@ FUZZ_SECONDS := 600
 FUZZ_MEMORY_MIB :=
 PREFIX := /usr/local
 DEB_DIR := build-deb
+# make install builds in a folder of its own, so that `sudo make install`
+# never touches the folder a user's `make run` builds in.
+INSTALL_BUILD_DIR := build-install
 
 .PHONY: deps configure build program run test test-debian13 debian13-root install uninstall deb \
   lint-package test-package test-package-debian13 test-debian-testing test-package-debian-testing \
@@ -23,9 +26,12 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# What is installed: the program, its manual page and changelog, no test.
-program: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target oru manual changelog
+# What is installed: the program, its manual page and changelog, no test,
+# built in INSTALL_BUILD_DIR.
+program: deps
+	cmake -S . -B $(INSTALL_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) \
+	  -DBUILD_TESTING=OFF
+	cmake --build $(INSTALL_BUILD_DIR) -j $(JOBS) --target oru manual changelog
 
 # Only what it runs: the program, not the tests or the manual page.
 run: configure
@@ -51,13 +57,16 @@ debian13-root:
 	./tools/debian-root.sh make 13 "$(DEBIAN13_ROOT)"
 
 # The program, examples, README and manual page under PREFIX (DESTDIR
-# honoured); what was installed is listed in $(BUILD_DIR)/install_manifest.txt,
-# which `make uninstall` reads.
+# honoured); what was installed is listed in
+# $(INSTALL_BUILD_DIR)/install_manifest.txt, which `make uninstall` reads.
+# Run through sudo, the build folder is handed back to the user who ran it,
+# so that nothing is left behind that the user cannot write or remove.
 install: program
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --strip
+	DESTDIR="$(DESTDIR)" cmake --install $(INSTALL_BUILD_DIR) --strip
+	if [ -n "$${SUDO_UID:-}" ]; then chown -R "$$SUDO_UID:$${SUDO_GID:-$$SUDO_UID}" $(INSTALL_BUILD_DIR); fi
 
 uninstall:
-	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(BUILD_DIR)/install_manifest.txt -P packaging/uninstall.cmake
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(INSTALL_BUILD_DIR)/install_manifest.txt -P packaging/uninstall.cmake
 
 # A Debian package for this machine's release, $(DEB_DIR)/oru_<version>-<revision>_<arch>.deb,
 # its dependencies worked out from the binary by dpkg-shlibdeps, built with
@@ -144,5 +153,5 @@ check-shell:
 
 # Every build folder the targets above make.
 clean:
-	rm -rf $(BUILD_DIR) $(CHECKED_DIR) $(DEB_DIR) $(DEBIAN13_BUILD_DIR) $(DEBIAN13_DEB_DIR) \
+	rm -rf $(BUILD_DIR) $(INSTALL_BUILD_DIR) $(CHECKED_DIR) $(DEB_DIR) $(DEBIAN13_BUILD_DIR) $(DEBIAN13_DEB_DIR) \
 	  $(DEBIAN_TESTING_BUILD_DIR) $(DEBIAN_TESTING_DEB_DIR)
