@@ -93,6 +93,10 @@ StartupChoice chooseStartup(int argc, char* argv[]) {
               << ")" << std::endl;
     choice.answered = true;
   } else {
+    // Run as a script, and so reported missing; an option misspelled is named as such too.
+    if (argument.size() > 1 && argument[0] == '-') {
+      std::cerr << "oru: unknown option " << argument << " (see oru --help)" << std::endl;
+    }
     choice.script = argument;
   }
   return choice;

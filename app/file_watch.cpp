@@ -40,8 +40,14 @@ bool FileWatch::open(const std::string& folder) {
     return false;
   }
   folders[watch] = folder;
+  root = folder;
   watchTree(folder);
   return true;
+}
+
+std::string FileWatch::nameFromRoot(const std::string& path) const {
+  const std::string prefix = root + (root.back() == '/' ? "" : "/");
+  return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
 }
 
 bool FileWatch::watchTree(const std::string& folder) {
@@ -85,10 +91,16 @@ bool FileWatch::takeChanges() {
           const std::string path = folder->second + "/" + event->name;
           const int watch = inotify_add_watch(notifications, path.c_str(), watchedEvents);
           if (watch >= 0) folders[watch] = path;
-          if (watchTree(path)) saved = true;
+          if (watchTree(path)) {
+            saved = true;
+            lastSavedName = nameFromRoot(path);
+          }
         }
       } else if ((event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) && isScriptFile(event->name)) {
+        auto folder = folders.find(event->wd);
         saved = true;
+        if (folder != folders.end())
+          lastSavedName = nameFromRoot(folder->second + "/" + event->name);
       }
     }
   }

@@ -30,15 +30,22 @@ class FileWatch {
   // Waits until no notification has come for quietMs since the last script
   // file saved, taking them all, so that a burst of saves counts as one.
   void waitUntilQuiet(int quietMs);
+  // The script file (or folder of scripts) saved last, named from the watched folder.
+  const std::string& lastSaved() const { return lastSavedName; }
 
  private:
   // Watches every folder under folder but hidden ones; true when they hold a script file.
   bool watchTree(const std::string& folder);
+  // A path under the watched folder, named from that folder.
+  std::string nameFromRoot(const std::string& path) const;
 
   int notifications = -1;
   // The watched folders by watch number, to name the files and folders in them.
   std::map<int, std::string> folders;
   std::chrono::steady_clock::time_point lastSave{};
+  std::string lastSavedName;
+  // The watched folder as it was named, left out of the names of what was saved.
+  std::string root;
 };
 
 }  // namespace oru::app

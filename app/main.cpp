@@ -8,9 +8,8 @@
 #include "app/command_line.h"
 #include "app/memory_policy.h"
 #include "app/script_host.h"
-#include "app/script_loader.h"
 #include "app/watch_mode.h"
-#include "engine/frame.h"
+#include "engine/clock.h"
 
 namespace {
 
@@ -26,6 +25,13 @@ void openStandardStreams() {
   }
 }
 
+// Runs the startup script once in a host of its own; false when it failed.
+bool runOnce(const std::string& script) {
+  oru::app::HostOptions options;
+  oru::app::ScriptHost host(options);
+  return host.opened() && host.runStartupScript(script);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -35,8 +41,5 @@ int main(int argc, char* argv[]) {
   const oru::app::StartupChoice startup = oru::app::chooseStartup(argc, argv);
   if (startup.answered) return 0;
   if (startup.watch) return oru::app::runWatching(startup.script, startup.watchedFolder);
-  if (!oru::app::openScriptHost()) return 1;
-  bool ok = oru::app::runScript(startup.script);
-  oru::app::closeScriptHost();
-  return oru::app::programStatus(ok);
+  return oru::app::programStatus(runOnce(startup.script));
 }

@@ -1,9 +1,12 @@
 #include "app/script_interface.h"
 
+#include "app/console.h"
 #include "app/script_loader.h"
+#include "engine/clock.h"
 #include "engine/display.h"
 #include "engine/engine_state.h"
 #include "engine/frame.h"
+#include "engine/keyboard.h"
 #include "engine/strokes.h"
 
 namespace oru::app {

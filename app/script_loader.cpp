@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -22,6 +24,55 @@ namespace {
 constexpr char fileDoesNotExist[] = "File does not exsist";
 
 std::string lastFailure;
+
+// How many runScript calls are running now: the startup script's is the first.
+int runDepth = 0;
+// The folder of the startup script as it was named ("" for the working
+// directory), and whether the hint about it has been given.
+std::string startupFolder;
+bool folderHintGiven = false;
+
+// How much of a script file is read before the next look at a stop request.
+constexpr size_t readChunkBytes = 4 << 20;
+
+// The folder part of a script's name, "" when it has none.
+std::string folderOf(const std::string& fileName) {
+  const size_t slash = fileName.rfind('/');
+  return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+}
+
+// A script the startup script loads is missing from the working directory
+// but there beside the startup script: the game was started from outside its
+// folder. Says so once, on standard error, with the command that works.
+void hintAtGameFolder(const std::string& fileName) {
+  if (folderHintGiven || runDepth == 0 || startupFolder.empty() || fileName.empty() ||
+      fileName[0] == '/') {
+    return;
+  }
+  struct stat info {};
+  if (stat((startupFolder + fileName).c_str(), &info) != 0) return;
+  folderHintGiven = true;
+  std::string folder =
+      startupFolder.size() > 1 ? startupFolder.substr(0, startupFolder.size() - 1) : startupFolder;
+  char* workingDirectory = getcwd(nullptr, 0);
+  std::cerr << "oru: script names are relative to the working directory, "
+            << (workingDirectory ? workingDirectory : ".")
+            << "; to run the game in its own folder, use: oru " << folder << std::endl;
+  std::free(workingDirectory);
+}
+
+// Reads size bytes of file into text in chunks, stopping early once the
+// script has been stopped; the number of bytes read.
+size_t readScript(std::FILE* file, char* text, size_t size) {
+  size_t done = 0;
+  while (done < size && !script::scriptStopRequested()) {
+    const size_t wanted = std::min(readChunkBytes, size - done);
+    const size_t got = std::fread(text + done, 1, wanted, file);
+    done += got;
+    if (got < wanted) break;
+  }
+  return done;
+}
 
 // Writes "Failed to run NAME (REASON)." and ends the line.
 bool failedToRun(const std::string& fileName, const char* reason) {
@@ -60,7 +111,9 @@ std::FILE* openRegularFile(const std::string& fileName) {
 bool runScript(std::string fileName) {
   // Only a regular file can be measured and read whole; a directory or a
   // pipe is no script file.
+  if (runDepth == 0) startupFolder = folderOf(fileName);
   std::unique_ptr<std::FILE, FileCloser> file(openRegularFile(fileName));
+  if (!file) hintAtGameFolder(fileName);
   if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
     return failedToRun(fileName, fileDoesNotExist);
   }
@@ -74,23 +127,22 @@ bool runScript(std::string fileName) {
 
   std::unique_ptr<char[]> text(new (std::nothrow) char[size > 0 ? size : 1]);
   if (!text) return failedToRun(fileName, "Could not allocate memory");
-  size_t length = std::fread(text.get(), 1, static_cast<size_t>(size), file.get());
+  size_t length = readScript(file.get(), text.get(), static_cast<size_t>(size));
   bool readFailed = std::ferror(file.get()) != 0;
   file.reset();
+  if (script::scriptStopRequested()) return false;
   if (readFailed) return failedToRun(fileName, fileDoesNotExist);
 
   // A short read evaluates only the bytes actually read.
+  ++runDepth;
   bool ok = script::scriptContext->evaluate(text.get(), static_cast<uint32_t>(length),
                                             fileName.c_str(), 1);
+  --runDepth;
   // A stopped script is no error: it ends quietly through every caller.
   if (!ok && !script::scriptStopRequested()) failedToRun(fileName, "JS error");
   return ok;
 }
 
 const std::string& lastRunFailure() { return lastFailure; }
-
-void print(std::string text) {
-  std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
 
 }  // namespace oru::app

@@ -5,13 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "engine/frame.h"
-
-using namespace oru::engine;
-
 namespace {
 
-void (*hostFrameEnded)() = nullptr;
 int64_t framesEnded = 0;
 int64_t firstEnd = 0;
 int64_t lastEnd = 0;
@@ -30,9 +25,10 @@ void writeStamp(const char* name, int64_t at) {
   std::fprintf(stderr, "bench: %s %" PRId64 "\n", name, at);
 }
 
-// Runs the host's own frame work first, so a frame ends when the script could go on.
+}  // namespace
+
+// The host runs its own frame work first, so a frame ends when the script could go on.
 void stampFrame() {
-  if (hostFrameEnded) hostFrameEnded();
   lastEnd = monotonicNanoseconds();
   // The processor time of the whole process, every thread.
   lastCpu = clockNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
@@ -43,18 +39,9 @@ void stampFrame() {
   }
 }
 
-}  // namespace
-
 int64_t monotonicNanoseconds() { return clockNanoseconds(CLOCK_MONOTONIC); }
 
 void stampStartup(const char* phase) { writeStamp(phase, monotonicNanoseconds()); }
-
-void startFrameClock() {
-  FrameHooks hooks = frameHooks();
-  hostFrameEnded = hooks.frameEnded;
-  hooks.frameEnded = stampFrame;
-  setFrameHooks(hooks);
-}
 
 void reportFrameClock() {
   std::fprintf(stderr,

@@ -15,6 +15,7 @@
 
 #include "app/memory_policy.h"
 #include "call_recording.h"
+#include "engine/clock.h"
 #include "engine/display.h"
 #include "engine/engine_state.h"
 #include "engine/frame.h"

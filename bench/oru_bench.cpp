@@ -18,6 +18,7 @@
 #include "app/script_host.h"
 #include "app/script_loader.h"
 #include "call_recording.h"
+#include "engine/clock.h"
 #include "engine/display.h"
 #include "engine/engine_state.h"
 #include "engine/frame.h"
@@ -122,18 +123,21 @@ int main(int argc, char* argv[]) {
   oru::app::keepFreedMemoryForReuse();
   startClock();
   const char* startupScript = argc > 1 ? argv[1] : "main.js";
-  if (!openScriptHost()) return 1;
-  stampStartup("engine-started");
-  scriptContext->defineFunction({"benchClock", benchClock, 0});
-  if (argc > 4 && std::strcmp(argv[2], "--record") == 0 &&
-      !startRecording(argv[3], std::atol(argv[4]))) {
-    std::fprintf(stderr, "oru_bench: cannot record to %s\n", argv[3]);
-    closeScriptHost();
-    return 1;
+  bool ok = false;
+  {
+    HostOptions options;
+    options.frameEnded = stampFrame;
+    ScriptHost host(options);
+    if (!host.opened()) return 1;
+    stampStartup("engine-started");
+    scriptContext->defineFunction({"benchClock", benchClock, 0});
+    if (argc > 4 && std::strcmp(argv[2], "--record") == 0 &&
+        !startRecording(argv[3], std::atol(argv[4]))) {
+      std::fprintf(stderr, "oru_bench: cannot record to %s\n", argv[3]);
+      return 1;
+    }
+    ok = host.runStartupScript(startupScript);
+    reportFrameClock();
   }
-  startFrameClock();
-  bool ok = runScript(startupScript);
-  reportFrameClock();
-  closeScriptHost();
   return programStatus(ok);
 }

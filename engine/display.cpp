@@ -13,6 +13,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/glow_texture.h"
+#include "engine/keyboard.h"
 #include "engine/runtime_dir.h"
 #include "engine/stroke_batch.h"
 
@@ -178,7 +179,7 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   if (reusingWindows && windowMatches(width, height, fullscreen)) {
     // The same window again, without the flicker of making it anew.
     setUpDrawingState(width, height);
-    keyStates.fill(0);
+    resetKeys();
     return true;
   }
   Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF;
@@ -199,10 +200,26 @@ bool initORU(int32_t width, int32_t height, bool fullscreen) {
   if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
 
   setUpDrawingState(width, height);
-  keyStates.fill(0);
+  resetKeys();
   return true;
 }
 
 void reuseMatchingWindows() { reusingWindows = true; }
+
+void setCoordSystem(float left, float right, float top, float bottom) {
+  if (!hasDrawingContext) return;
+  drawPendingStrokes();
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  // An empty range is rejected by the library, which leaves the identity.
+  glOrtho(left, right, bottom, top, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void clear() {
+  if (!hasDrawingContext) return;
+  drawPendingStrokes();
+  glClear(GL_COLOR_BUFFER_BIT);
+}
 
 }  // namespace oru::engine

@@ -4,7 +4,8 @@
 
 namespace oru::engine {
 
-// The drawing and keyboard state that every stroke and key query reads.
+// The drawing and keyboard state that every stroke and key query reads;
+// the coordinate system lives in the graphics library (display.h).
 
 // A colour as the script last set it: not clamped, single precision.
 struct Color {
@@ -34,9 +35,5 @@ float getRed();
 float getGreen();
 // The blue part of the current colour.
 float getBlue();
-// Maps script coordinates to the window: left and right edges, then top and bottom edges.
-void setCoordSystem(float left, float right, float top, float bottom);
-// Clears the frame being drawn to black.
-void clear();
 
 }  // namespace oru::engine

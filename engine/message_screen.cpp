@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "engine/display.h"
 #include "engine/engine_state.h"
@@ -16,6 +15,7 @@ namespace oru::engine {
 namespace {
 
 std::vector<std::string> shownLines;
+Heading shownHeading = Heading::plain;
 
 // Splits text into lines of at most columns characters, at spaces where it can.
 std::vector<std::string> wrap(const std::string& text, size_t columns) {
@@ -57,9 +57,12 @@ void drawShownLines() {
   setLineWidth(capHeight / 5);
   float top = margin;
   for (size_t index = 0; index < shownLines.size(); ++index) {
-    // The heading in warm red, the rest in pale gold.
-    if (index == 0) setColor(1.0f, 0.35f, 0.25f);
-    if (index == 1) setColor(1.0f, 0.85f, 0.6f);
+    // An error's heading in warm red, the rest in pale gold.
+    if (index == 0 && shownHeading == Heading::error) {
+      setColor(1.0f, 0.35f, 0.25f);
+    } else {
+      setColor(1.0f, 0.85f, 0.6f);
+    }
     for (const std::string& line : wrap(shownLines[index], columns)) {
       if (top + capHeight > height) break;
       drawText(line, margin, top, capHeight);
@@ -71,11 +74,9 @@ void drawShownLines() {
 
 }  // namespace
 
-void showMessage(const std::vector<std::string>& lines) {
+void showMessage(const std::vector<std::string>& lines, Heading heading) {
   shownLines = lines;
-  if (!hasDrawingContext && (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))) {
-    initORU(640, 480, false);
-  }
+  shownHeading = heading;
   drawShownLines();
 }
 

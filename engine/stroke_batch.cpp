@@ -4,8 +4,6 @@
 
 #include <array>
 
-#include "engine/engine_state.h"
-
 namespace oru::engine {
 
 namespace {

@@ -32,11 +32,7 @@ constexpr useconds_t releaseWaitMicroseconds = 10000;
 // Room for the failure site's file name, reserved up front.
 constexpr size_t siteNameCapacity = 4096;
 
-size_t nextBudget = 0;
-
 }  // namespace
-
-void setScriptMemoryBudget(size_t bytes) { nextBudget = bytes; }
 
 size_t dataBytes() {
   std::FILE* status = std::fopen("/proc/self/status", "r");
@@ -51,7 +47,8 @@ size_t dataBytes() {
   return found ? static_cast<size_t>(kilobytes) * 1024 : 0;
 }
 
-MemoryLimit::MemoryLimit() : budget(nextBudget), allowance(nextBudget), baseline(dataBytes()) {}
+MemoryLimit::MemoryLimit(size_t budget)
+    : budget(budget), allowance(budget), baseline(dataBytes()) {}
 
 MemoryLimit::~MemoryLimit() {
   if (!context) return;

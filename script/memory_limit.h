@@ -7,18 +7,13 @@
 #include <js/HeapAPI.h>
 #include <js/TypeDecls.h>
 
-#include "script/error_report.h"
+#include "script/script_error.h"
 
 namespace oru::script {
 
 // The private writable memory the process has mapped (its data: heap,
 // anonymous mappings, thread stacks), in bytes; 0 when it cannot be read.
 size_t dataBytes();
-
-// Sets how much more private writable memory the process may hold, because
-// of its scripts, than it held when the next script context is made; 0
-// leaves it unbounded. The program chooses it before making the context.
-void setScriptMemoryBudget(size_t bytes);
 
 // How much memory the scripts of one engine context may use, and what
 // happens when they reach it.
@@ -51,8 +46,9 @@ class MemoryLimit {
   // so the engine's own default applies.
   static constexpr uint32_t heapBytes = JS::DefaultHeapMaxBytes;
 
-  // Takes the budget set now, measured from what the process holds now.
-  MemoryLimit();
+  // Bounds what the process may hold because of its scripts to budget bytes
+  // more than it holds now; 0 leaves it unbounded.
+  explicit MemoryLimit(size_t budget);
   // Stops watching; destroy it before the engine context.
   ~MemoryLimit();
   MemoryLimit(const MemoryLimit&) = delete;

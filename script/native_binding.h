@@ -11,18 +11,11 @@
 #include <jsapi.h>
 
 #include "script/script_context.h"
+#include "script/script_function.h"
 #include "script/script_stop.h"
 #include "script/value_conversion.h"
 
 namespace oru::script {
-
-// One script-callable function: its script name, the engine callback that
-// serves it and its arity (the number of parameters of its native).
-struct ScriptFunction {
-  const char* name;
-  JSNative adapter;
-  unsigned arity;
-};
 
 // Converts one script argument to a native parameter type.
 template <typename T>

@@ -2,6 +2,7 @@
 
 #include <jsapi.h>
 
+#include "script/error_report.h"
 #include "script/memory_limit.h"
 
 namespace oru::script {

@@ -7,7 +7,7 @@
 #include <js/RootingAPI.h>
 #include <js/TypeDecls.h>
 
-#include "script/error_report.h"
+#include "script/script_error.h"
 
 namespace oru::script {
 

@@ -16,9 +16,10 @@
 #include <jsfriendapi.h>
 
 #include "script/engine_generation.h"
+#include "script/error_report.h"
 #include "script/memory_limit.h"
-#include "script/native_binding.h"
 #include "script/rejection_tracker.h"
+#include "script/script_function.h"
 #include "script/script_runtime.h"
 #include "script/script_stop.h"
 #include "script/self_hosted_cache.h"
@@ -53,8 +54,9 @@ class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer
  public:
   explicit JobEnvironment(ScriptContext& owner) : owner(owner) {}
   // The engine calls this to report an exception a job left; the job has ended.
-  void invoke(JS::HandleObject, Closure& closure) override {
+  void invoke(JS::HandleObject global, Closure& closure) override {
     if (scriptStopRequested()) return;
+    JSAutoRealm inGlobal(owner.context, global);
     if (!closure(owner.context)) owner.reportPendingException("(in promise) ");
   }
 
@@ -62,12 +64,12 @@ class ScriptContext::JobEnvironment final : public js::ScriptEnvironmentPreparer
   ScriptContext& owner;
 };
 
-ScriptContext::ScriptContext() = default;
+ScriptContext::ScriptContext(const ContextOptions& options)
+    : reporter(options.reporter), memoryBudget(options.memoryBudget) {}
 
 ScriptContext::~ScriptContext() {
   if (context) {
     setStoppableContext(nullptr);
-    realm.reset();
     rejections.reset();
     memory.reset();
     global.reset();
@@ -84,7 +86,7 @@ bool ScriptContext::initialise() {
   liveContext = this;
   runtime = scriptRuntime.acquireRuntime();
   if (!runtime) return false;
-  memory = std::make_unique<MemoryLimit>();
+  memory = std::make_unique<MemoryLimit>(memoryBudget);
   context = JS_NewContext(MemoryLimit::heapBytes);
   if (!context) return false;
   JS_SetContextPrivate(context, this);
@@ -99,6 +101,7 @@ bool ScriptContext::initialise() {
   rejections = std::make_unique<RejectionTracker>(context, *memory);
   memory->watch(context);
   if (!JS_AddInterruptCallback(context, checkInterrupt)) return false;
+  JS::SetWarningReporter(context, reportWarning);
   setStoppableContext(context);
 
   JS::RealmOptions options;
@@ -106,7 +109,7 @@ bool ScriptContext::initialise() {
       JS_NewGlobalObject(context, &globalClass, nullptr, JS::FireOnNewGlobalHook, options);
   if (!object) return false;
   global = std::make_unique<JS::PersistentRooted<JSObject*>>(context, object);
-  realm = std::make_unique<JSAutoRealm>(context, object);
+  JSAutoRealm inGlobal(context, object);
   return JS::InitRealmStandardClasses(context);
 }
 
@@ -116,7 +119,7 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
   // Script files are bytes: each byte becomes the character with the same code.
   std::unique_ptr<char16_t[]> chars(new (std::nothrow) char16_t[length ? length : 1]);
   if (!chars) {
-    if (reporter) reporter("out of memory", fileName, firstLine);
+    if (reporter) reporter({"out of memory", fileName, firstLine, {}});
     return false;
   }
   std::transform(text, text + length, chars.get(),
@@ -127,6 +130,7 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
   memory->noteSite(fileName, firstLine);
   ++evaluationDepth;
   {
+    JSAutoRealm inGlobal(context, *global);
     JS::CompileOptions options(context);
     options.setFileAndLine(fileName, firstLine).setNoScriptRval(true);
     JS::SourceText<char16_t> source;
@@ -168,19 +172,21 @@ void ScriptContext::reportPendingException(const char* prefix) {
 
 void ScriptContext::runPendingJobs() {
   if (scriptStopRequested()) return;
+  JSAutoRealm inGlobal(context, *global);
   js::RunJobs(context);
   rejections->reportUnhandled(reporter);
 }
 
-bool ScriptContext::defineFunction(const ScriptFunction& function) {
-  JS::RootedObject object(context, *global);
-  return JS_DefineFunction(context, object, function.name, function.adapter, function.arity, 0) !=
-         nullptr;
-}
+JSObject* ScriptContext::globalObject() const { return *global; }
 
-void ScriptContext::setErrorReporter(ScriptErrorReporter newReporter) {
-  reporter = newReporter;
-  JS::SetWarningReporter(context, reporter ? reportWarning : nullptr);
+bool ScriptContext::defineFunction(const ScriptFunction& function) {
+  JSAutoRealm inGlobal(context, *global);
+  JS::RootedObject object(context, *global);
+  if (JS_DefineFunction(context, object, function.name, function.adapter, function.arity, 0)) {
+    return true;
+  }
+  JS_ClearPendingException(context);
+  return false;
 }
 
 void ScriptContext::reportWarning(JSContext* cx, JSErrorReport* report) {
@@ -190,8 +196,10 @@ void ScriptContext::reportWarning(JSContext* cx, JSErrorReport* report) {
   // script stopped by a quit is no error.
   if (scriptStopRequested()) return;
   // Warnings are printed through the same reporter as errors.
-  owner->reporter(report->message() ? report->message().c_str() : "", reportFileName(*report),
-                  report->lineno);
+  owner->reporter({report->message() ? report->message().c_str() : "",
+                   reportFileName(*report),
+                   report->lineno,
+                   {}});
 }
 
 bool ScriptContext::checkInterrupt(JSContext* cx) {
@@ -209,9 +217,9 @@ void reportNativeOutOfMemory(JSContext* context) {
   JS_ReportOutOfMemory(context);
 }
 
-ScriptContext* createScriptContext() {
+ScriptContext* createScriptContext(const ContextOptions& options) {
   if (liveContext) return nullptr;
-  ScriptContext* created = new (std::nothrow) ScriptContext();
+  ScriptContext* created = new (std::nothrow) ScriptContext(options);
   if (!created) return nullptr;
   if (!created->initialise()) {
     delete created;

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include <js/TypeDecls.h>
 
-#include "script/error_report.h"
+class JSErrorReport;
 
-class JSAutoRealm;
+#include "script/script_error.h"
 
 namespace oru::script {
 
@@ -16,19 +17,28 @@ class RejectionTracker;
 class ScriptRuntime;
 struct ScriptFunction;
 
-// The one JavaScript context in which every script runs: the engine context,
-// its global object with the standard classes and the script interface, and
-// the realm of that global, which stays entered for the context's lifetime.
-// Its memory limit (memory_limit.h) and its tracking of rejected promises
-// (rejection_tracker.h) are parts of it.
+// What a script context is made with.
+struct ContextOptions {
+  // Prints uncaught errors and warnings.
+  ScriptErrorReporter reporter = reportScriptError;
+  // How much more memory the process may hold because of its scripts than it
+  // held when the context was made, in bytes; 0 leaves it unbounded.
+  size_t memoryBudget = 0;
+};
+
+// The one JavaScript context in which every script runs: the engine context
+// and its global object with the standard classes and the script interface.
+// Each call that runs script code enters the global's realm for its own
+// length. Its memory limit (memory_limit.h) and its tracking of rejected
+// promises (rejection_tracker.h) are parts of it.
 //
 // The engine allows one context per thread, so while a ScriptContext lives,
 // createScriptContext refuses to make another and returns null without
 // calling the engine. Destroy it only when no script is running on it (the
 // engine forbids destroying a context under a running script; the quit path
-// stops the script first, see script_stop.h): destruction leaves the realm,
-// destroys the engine context and drops the runtime reference, which shuts
-// the engine down.
+// stops the script first, see script_stop.h): destruction destroys the
+// engine context and drops the runtime reference, which shuts the engine
+// down unless another holder keeps it (script_runtime.h).
 class ScriptContext {
  public:
   ~ScriptContext();
@@ -37,18 +47,18 @@ class ScriptContext {
   bool evaluate(const char* text, uint32_t length, const char* fileName, unsigned firstLine);
   // The engine context.
   JSContext* engineContext() const { return context; }
-  // Defines one script-callable function on the global object.
+  // The global object, on which every script runs.
+  JSObject* globalObject() const;
+  // Defines one script-callable function on the global object; false when the engine refuses.
   bool defineFunction(const ScriptFunction& function);
-  // Installs the reporter that prints uncaught errors and warnings.
-  void setErrorReporter(ScriptErrorReporter reporter);
   // Runs the Promise jobs that are waiting, then reports promises rejected with no handler.
   void runPendingJobs();
 
  private:
-  friend ScriptContext* createScriptContext();
+  friend ScriptContext* createScriptContext(const ContextOptions& options);
   class JobEnvironment;
 
-  ScriptContext();
+  explicit ScriptContext(const ContextOptions& options);
   bool initialise();
   // Hands the pending exception, if any, to the error reporter, its message
   // after prefix, and clears it.
@@ -62,19 +72,17 @@ class ScriptContext {
   JSContext* context = nullptr;
   std::unique_ptr<JS::PersistentRooted<JSObject*>> global;
   ScriptRuntime* runtime = nullptr;
-  // The global's realm, entered for the context's lifetime; left before the
-  // engine context is destroyed.
-  std::unique_ptr<JSAutoRealm> realm;
   std::unique_ptr<MemoryLimit> memory;
   std::unique_ptr<RejectionTracker> rejections;
   std::unique_ptr<JobEnvironment> jobEnvironment;
-  ScriptErrorReporter reporter = nullptr;
+  ScriptErrorReporter reporter;
+  size_t memoryBudget;
   int evaluationDepth = 0;
 };
 
 // The context the program's scripts run in, for code that is not handed one
-// (the script loader, the frame hooks): set when the program opens its
-// script host (openScriptHost) and back to null when it closes it.
+// (the script loader, the frame hooks): set while the program's script host
+// is open (app/script_host.h), null otherwise.
 extern ScriptContext* scriptContext;
 
 // Fails the native running now on context as out of memory, at the line of
@@ -82,7 +90,7 @@ extern ScriptContext* scriptContext;
 void reportNativeOutOfMemory(JSContext* context);
 
 // Makes a fully initialised ScriptContext, or null (also while another one lives).
-ScriptContext* createScriptContext();
+ScriptContext* createScriptContext(const ContextOptions& options = {});
 // Deletes the given context; does nothing for null.
 void destroyScriptContext(ScriptContext* context);
 

@@ -38,4 +38,20 @@ class ScriptRuntime {
 // The one ScriptRuntime of the process.
 extern ScriptRuntime scriptRuntime;
 
+// Keeps the engine started for as long as it lives, so that script contexts
+// made one after another (each of watch mode's runs) share one start: the
+// engine can be started only once per process.
+class EngineHold {
+ public:
+  EngineHold() : held(scriptRuntime.acquireRuntime()) {}
+  ~EngineHold() {
+    if (held) held->releaseRuntime();
+  }
+  EngineHold(const EngineHold&) = delete;
+  EngineHold& operator=(const EngineHold&) = delete;
+
+ private:
+  ScriptRuntime* held;
+};
+
 }  // namespace oru::script

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/script_host.h"
+#include "engine/clock.h"
 #include "engine/engine_state.h"
 #include "engine/frame.h"
 #include "engine/stroke_batch.h"
@@ -52,11 +53,12 @@ Frame Frame::loadPng(const std::string& path, int width, int height) {
 
 void DisplayTest::SetUp() {
   startClock();
-  ASSERT_TRUE(openScriptHost());
+  host = std::make_unique<ScriptHost>(HostOptions{});
+  ASSERT_TRUE(host->opened());
 }
 
 void DisplayTest::TearDown() {
-  closeScriptHost();
+  host.reset();
   // The next test starts as a fresh process would, with SDL not started (its
   // cursor shown, no window): strokes still queued go to this window first.
   drawPendingStrokes();

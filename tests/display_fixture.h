@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "app/script_host.h"
 
 // One frame read back from the window: RGB levels, row 0 at the top.
 struct Frame {
@@ -33,6 +36,9 @@ class DisplayTest : public ::testing::Test {
   bool run(const std::string& script);
   // Reads the back buffer: the frame drawn since the last flip, before it is shown.
   Frame readFrame(int width = 640, int height = 480) const;
+
+ private:
+  std::unique_ptr<oru::app::ScriptHost> host;
 };
 
 // Runs a shell command and returns what it wrote to standard output.

@@ -115,3 +115,29 @@ TEST(Keyboard, AKeyHeldAcrossInitReadsUpUntilItsNextPress) {
   EXPECT_EQ(result.output, "ready\nafter init false\npressed again\n");
   EXPECT_EQ(result.exitStatus, 0);
 }
+
+TEST(Keyboard, AKeyTappedBetweenTwoFlipsIsSeenAtTheNextFlip) {
+  // Each tap is a key-down and a key-up 12 ms apart, and the script's frames
+  // take a fifth of a second, so both come between two flips; the script
+  // counts the frames at which space reads as held, and every tap is seen.
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(320, 240, false); print('ready\\n');\n"
+                  "var taps = 0, was = false;\n"
+                  "while (!escDown()) {\n"
+                  "  flip(); var now = spaceDown();\n"
+                  "  var start = getTime(); while (getTime() - start < 0.2) {}\n"
+                  "  if (now && !was) print('tap ' + ++taps + '\\n');\n"
+                  "  was = now;\n"
+                  "}");
+  RunningProgram program(directory.path(), {});
+  ASSERT_TRUE(program.waitForOutput("ready\n"));
+  for (int tap = 1; tap <= 5; ++tap) {
+    sendKey("key space");
+    ASSERT_TRUE(program.waitForOutput("tap " + std::to_string(tap) + "\n"));
+  }
+  sendKey("key Escape");
+  ProgramResult result = program.finish();
+  EXPECT_EQ(result.output, "ready\ntap 1\ntap 2\ntap 3\ntap 4\ntap 5\n");
+  EXPECT_EQ(result.exitStatus, 0);
+}

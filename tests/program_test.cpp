@@ -2,6 +2,7 @@
 // choosing the startup script, error reports, print, the interface and runScript.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include "script_runs.h"
@@ -50,6 +51,27 @@ TEST(StartupScript, AFolderRunsItsMainJsFromInsideTheFolder) {
             "Failed to run empty/main.js (File does not exsist).\n", 1);
   expectRun(runProgram(directory.path(), {"empty/"}),
             "Failed to run empty/main.js (File does not exsist).\n", 1);
+  // Its main.js named from outside: its scripts are not found where it
+  // looks, and one line says where it looked and what runs the game.
+  expectRun(runProgram(directory.path(), {"game/main.js"}),
+            "Failed to run lib/helper.js (File does not exsist).\nfalse\n", 0,
+            "oru: script names are relative to the working directory, " + directory.path() +
+                "; to run the game in its own folder, use: oru game\n");
+  // A script missing there too is only missing.
+  directory.write("game/other.js", "runScript('lib/nothing.js');");
+  expectRun(runProgram(directory.path(), {"game/other.js"}),
+            "Failed to run lib/nothing.js (File does not exsist).\n", 0);
+}
+
+TEST(Print, TextReachesAPipeAtEachFlip) {
+  // Standard output is a pipe, as in an editor's output panel: text with no
+  // newline arrives at the next flip, not when the program ends.
+  ScriptDirectory directory;
+  directory.write("main.js", "print('tick');\nwhile (true) flip();");
+  RunningProgram program(directory.path(), {});
+  ASSERT_TRUE(program.waitForOutput("tick"));
+  program.sendSignal(SIGTERM);
+  expectRun(program.finish(), "tick", 0);
 }
 
 TEST(CommandLine, OptionsAreAnsweredOnlyWhenNoFileHasTheirName) {
@@ -62,9 +84,10 @@ TEST(CommandLine, OptionsAreAnsweredOnlyWhenNoFileHasTheirName) {
     EXPECT_EQ(result.errors, "");
   }
   expectRun(runProgram(directory.path(), {"--version"}), ORU_EXPECTED_VERSION "\n", 0);
-  // Not an option: the missing file it names.
+  // Not an option: the missing file it names, and the option it is not.
   expectRun(runProgram(directory.path(), {"--verbose"}),
-            "Failed to run --verbose (File does not exsist).\n", 1);
+            "Failed to run --verbose (File does not exsist).\n", 1,
+            "oru: unknown option --verbose (see oru --help)\n");
   // Files named like options are scripts.
   directory.write("--version", "print('a script');");
   directory.write("-h", "print('another');");
@@ -177,14 +200,17 @@ TEST(RunScript, NestedFailuresReturnFalseAndTheCallerGoesOn) {
             "Error on line 2 of throws.js:\n\tReferenceError: nothing is not defined\n"
             "Failed to run throws.js (JS error).\nfalse\n"
             "half\n",
-            0);
+            0,
+            // The call that loaded each failing script, under its report.
+            "    at main.js:2\n"
+            "    at throws.js:2\n    at main.js:3\n");
 }
 
 TEST(Recursion, EndsInAScriptErrorNotACrash) {
   expectRun(runScripts({{"main.js", "function r(n) { return r(n + 1) + 1; }\nr(0);"}}),
             "Error on line 1 of main.js:\n\tInternalError: too much recursion\n"
             "Failed to run main.js (JS error).\n",
-            1);
+            1, "    at main.js:1, in r (32 times)\n");
 
   // A script that runs itself: the innermost call fails, every caller goes on.
   ProgramResult self = runScripts(

@@ -9,9 +9,10 @@ ProgramResult runScripts(const std::vector<std::pair<std::string, std::string>>&
   return runProgram(directory.path(), arguments, seconds);
 }
 
-void expectRun(const ProgramResult& result, const std::string& output, int status) {
+void expectRun(const ProgramResult& result, const std::string& output, int status,
+               const std::string& errors) {
   EXPECT_EQ(result.output, output);
   EXPECT_EQ(result.exitStatus, status);
   EXPECT_EQ(result.signal, 0);
-  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(result.errors, errors);
 }

@@ -13,6 +13,7 @@ ProgramResult runScripts(const std::vector<std::pair<std::string, std::string>>&
                          const std::vector<std::string>& arguments = {},
                          double seconds = runSeconds);
 
-// Expects exactly output on standard output, nothing on standard error and
-// the exit status status, with no signal.
-void expectRun(const ProgramResult& result, const std::string& output, int status);
+// Expects exactly output on standard output, errors (nothing unless given)
+// on standard error and the exit status status, with no signal.
+void expectRun(const ProgramResult& result, const std::string& output, int status,
+               const std::string& errors = "");

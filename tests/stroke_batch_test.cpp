@@ -7,6 +7,7 @@
 #include <map>
 #include <random>
 
+#include "engine/display.h"
 #include "engine/engine_state.h"
 #include "engine/stroke_geometry.h"
 #include "strokes_fixture.h"

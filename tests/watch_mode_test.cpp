@@ -66,7 +66,12 @@ TEST(WatchMode, EachSaveOrBurstOfSavesRerunsTheGameOnceInTheSameWindow) {
   program.sendSignal(SIGTERM);
   ProgramResult result = program.finish();
   EXPECT_EQ(result.output, "v1\nv2\nv3\nv8\nv9\n");
-  EXPECT_EQ(result.errors, "");
+  // A line for each rerun, naming what was saved.
+  const std::string rerun = "oru: main.js was saved; running main.js again.\n";
+  EXPECT_GE(result.errors.size(), 4 * rerun.size());
+  for (size_t at = 0; at < result.errors.size(); at += rerun.size()) {
+    EXPECT_EQ(result.errors.substr(at, rerun.size()), rerun);
+  }
   EXPECT_EQ(result.exitStatus, 0);
 }
 
@@ -116,5 +121,36 @@ TEST(WatchMode, AnErrorIsShownInTheWindowUntilTheFixIsSavedAndEscapeThenQuits) {
                       "Error on line 2 of main.js:\n\tReferenceError: undefinedFunction is "
                       "not defined\nFailed to run main.js (JS error).\n"}))
       << result.output;
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
+TEST(WatchMode, ASaveStopsALoopThatNeverFlipsAndAnEndedGameShowsTheNotice) {
+  // The game's last frame shows a short line; it then loops without flip,
+  // with its text still in the output buffer.
+  ScriptDirectory directory;
+  directory.write("main.js",
+                  "initORU(320, 240, false); drawLine(10, 10, 40, 10); flip();\n"
+                  "print('stuck');\n"
+                  "while (true) {}\n");
+  RunningProgram program(directory.path(), {"--watch"});
+  ASSERT_TRUE(waitForWindowShowing([](const Frame& frame) { return anythingLit(frame); }));
+  // The save stops it: its text is written out at once, and the new game
+  // runs, printing, and ends by itself.
+  directory.write("lib/more.js", "print(' ended\\n');\n");
+  directory.write("main.js", "initORU(320, 240, false);\nrunScript('lib/more.js');\n");
+  ASSERT_TRUE(program.waitForOutput("stuck ended\n"));
+  // In place of its frame, the window shows what to do next: text across it.
+  EXPECT_TRUE(waitForWindowShowing([](const Frame& frame) {
+    const std::vector<int> box = frame.litBox(64);
+    return box[2] - box[0] > 150;
+  }));
+  commandOutput("xdotool windowfocus --sync " + findOruWindow() + " key Escape");
+  ProgramResult result = program.finish();
+  EXPECT_EQ(result.output, "stuck ended\n");
+  EXPECT_TRUE(result.errors.find("oru: main.js was saved; running main.js again.\n") !=
+                  std::string::npos ||
+              result.errors.find("oru: lib/more.js was saved; running main.js again.\n") !=
+                  std::string::npos)
+      << result.errors;
   EXPECT_EQ(result.exitStatus, 0);
 }

@@ -29,6 +29,7 @@
 #include "app/script_interface.h"
 #include "app/script_loader.h"
 #include "call_sequence.h"
+#include "engine/clock.h"
 #include "engine/display.h"
 #include "engine/frame.h"
 #include "engine/frame_delay.h"
@@ -121,6 +122,7 @@ class Watchdog {
 };
 
 Watchdog* watchdog = nullptr;
+ScriptHost* host = nullptr;
 
 // Returning false ends the running script without an exception. Once over
 // time, every script the input still runs is ended too: a script ended deep
@@ -136,7 +138,8 @@ bool interruptScript(JSContext* context) {
 // each allocation. Variables cannot be deleted; they are set to undefined.
 void clearScriptGlobals() {
   JSContext* context = scriptContext->engineContext();
-  JS::RootedObject global(context, JS::CurrentGlobalOrNull(context));
+  JS::RootedObject global(context, scriptContext->globalObject());
+  JSAutoRealm inGlobal(context, global);
   JS::Rooted<JS::IdVector> names(context, JS::IdVector(context));
   if (!global || !JS_Enumerate(context, global, &names)) {
     JS_ClearPendingException(context);
@@ -158,7 +161,8 @@ void clearScriptGlobals() {
 void closeFuzzer() {
   delete watchdog;
   watchdog = nullptr;
-  closeScriptHost();
+  delete host;
+  host = nullptr;
   delete fixtures;
   fixtures = nullptr;
 }
@@ -175,7 +179,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Flip does not sleep: the sleep took a third of the fuzzer's time.
   setFrameDelayMs(0);
   startClock();
-  if (!openScriptHost()) std::abort();
+  host = new ScriptHost(HostOptions{});
+  if (!host->opened()) std::abort();
   JS_SetNativeStackQuota(scriptContext->engineContext(), nativeStackQuota);
   watchdog = new Watchdog(scriptContext->engineContext());
   JS_AddInterruptCallback(scriptContext->engineContext(), interruptScript);
