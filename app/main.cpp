@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/memory_policy.h"
+#include "app/new_game.h"
 #include "app/script_host.h"
 #include "app/script_loader.h"
 #include "app/watch_mode.h"
@@ -34,6 +35,7 @@ int main(int argc, char* argv[]) {
   oru::engine::startClock();
   const oru::app::StartupChoice startup = oru::app::chooseStartup(argc, argv);
   if (startup.answered) return 0;
+  if (startup.newGame) return oru::app::makeNewGame(startup.gameFolder);
   if (startup.watch) return oru::app::runWatching(startup.script, startup.watchedFolder);
   if (!oru::app::openScriptHost()) return 1;
   bool ok = oru::app::runScript(startup.script);

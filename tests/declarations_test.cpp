@@ -1,6 +1,7 @@
 // The type declarations for editors, templates/new-game/oru.d.ts, against the
 // table of the script interface, so that a function added or changed in one
-// fails here until the other follows.
+// fails here until the other follows; and the starter game, which shows every
+// function of the table.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -75,5 +76,17 @@ TEST(Declarations, NameEveryFunctionOfTheTableInItsOrderWithItsTypes) {
     EXPECT_EQ(declared[i].parameterTypes, types);
     EXPECT_EQ(declared[i].resultType, function.resultType);
     EXPECT_GE(declared[i].doc.size(), 20u);
+  }
+}
+
+TEST(StarterGame, CallsEveryFunctionOfTheTable) {
+  // Comments do not count: the code itself calls each one.
+  const std::regex comment("//[^\n]*");
+  const std::string code = std::regex_replace(
+      readFile(starterDir + "main.js") + readFile(starterDir + "text.js"), comment, "");
+  ASSERT_FALSE(code.empty());
+  for (const oru::script::ScriptFunction& function : oru::app::scriptInterface) {
+    const std::regex call(std::string("\\b") + function.name + "\\(");
+    EXPECT_TRUE(std::regex_search(code, call)) << function.name << " is not called";
   }
 }
