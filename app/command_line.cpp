@@ -16,6 +16,7 @@ constexpr char defaultScript[] = "main.js";
 
 constexpr char usage[] =
     "Usage: oru [--watch] [SCRIPT | DIR]\n"
+    "       oru --new NAME\n"
     "Runs a JavaScript game or animation drawn in glowing strokes.\n"
     "\n"
     "  oru             run main.js in the working directory\n"
@@ -24,6 +25,8 @@ constexpr char usage[] =
     "  --watch [SCRIPT | DIR]\n"
     "                  run it, and again whenever a .js file under its folder\n"
     "                  is saved; a script error is shown in the window\n"
+    "  --new NAME      make the folder NAME with a starter game, type declarations\n"
+    "                  for editors (oru.d.ts, jsconfig.json) and a .gitignore\n"
     "  -h, --help      print this help and exit\n"
     "  --version       print the version and what oru was built with, and exit\n"
     "\n"
@@ -88,6 +91,9 @@ StartupChoice chooseStartup(int argc, char* argv[]) {
     choice.answered = true;
   } else if (argument == "--watch") {
     return watchChoice(argc, argv);
+  } else if (argument == "--new") {
+    choice.newGame = true;
+    if (argc > 2) choice.gameFolder = argv[2];
   } else if (argument == "--version") {
     std::cout << "oru " ORU_VERSION " (" << script::engineVersion() << ", " << engine::sdlVersion()
               << ")" << std::endl;

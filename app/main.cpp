@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/memory_policy.h"
+#include "app/new_game.h"
 #include "app/script_host.h"
 #include "app/watch_mode.h"
 #include "engine/clock.h"
@@ -40,6 +41,7 @@ int main(int argc, char* argv[]) {
   oru::engine::startClock();
   const oru::app::StartupChoice startup = oru::app::chooseStartup(argc, argv);
   if (startup.answered) return 0;
+  if (startup.newGame) return oru::app::makeNewGame(startup.gameFolder);
   if (startup.watch) return oru::app::runWatching(startup.script, startup.watchedFolder);
   return oru::app::programStatus(runOnce(startup.script));
 }

@@ -14,6 +14,9 @@
 # `bench/run.sh --only watch [RUNS]` is separate too: watch mode's time from
 # a save to the new frame (median of RUNS saves, 20 by default) and the CPU of
 # an idle game with and without --watch (bench/watch.sh).
+#
+# `bench/run.sh --only new [RUNS]` times `oru --new` and the new starter game
+# up to its window (median of RUNS, 10 by default; bench/new_game.sh).
 set -eu
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -49,6 +52,12 @@ if [ "${1:-}" = --only ] && [ "${2:-}" = watch ]; then
   cmake --build "$build" --target oru -j "$(nproc 2>/dev/null || echo 2)"
   if [ -n "${DISPLAY:-}" ]; then exec bench/watch.sh "$build" "${3:-20}"; fi
   exec ./tests/with_display.sh bench/watch.sh "$build" "${3:-20}"
+fi
+
+if [ "${1:-}" = --only ] && [ "${2:-}" = new ]; then
+  cmake --build "$build" --target oru -j "$(nproc 2>/dev/null || echo 2)"
+  if [ -n "${DISPLAY:-}" ]; then exec bench/new_game.sh "$build" "${3:-10}"; fi
+  exec ./tests/with_display.sh bench/new_game.sh "$build" "${3:-10}"
 fi
 
 ./tools/install-deps.sh heaptrack love

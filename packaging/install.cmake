@@ -1,8 +1,8 @@
 # Installation and the Debian package. Included by the top-level
 # CMakeLists.txt after the oru target.
 #
-#   cmake --install BUILD_DIR        the program, examples, README and manual
-#                                    page under CMAKE_INSTALL_PREFIX (DESTDIR
+#   cmake --install BUILD_DIR        the program, examples, type declarations,
+#                                    README and manual page under CMAKE_INSTALL_PREFIX (DESTDIR
 #                                    honoured); the files installed are listed
 #                                    in BUILD_DIR/install_manifest.txt
 #   cpack -G DEB (in BUILD_DIR)      oru_<version>-<revision>_<arch>.deb, with the same
@@ -24,6 +24,9 @@ string(REPLACE "examples/lib/" "lib/" ORU_DEMO "${ORU_DEMO}")
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/examples/main.js CONTENT "${ORU_DEMO}" @ONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS main.js)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/examples/main.js DESTINATION ${ORU_EXAMPLES_DIR})
+# The scripts' type declarations for editors, the same that `oru --new` puts
+# into a new game.
+install(FILES templates/new-game/oru.d.ts DESTINATION ${CMAKE_INSTALL_DATADIR}/oru)
 install(FILES README.md DESTINATION ${ORU_DOC_DIR})
 # Debian's copyright file (machine-readable, the licence of LICENSE) and the
 # package's changelog, compressed as Debian keeps it.
@@ -38,9 +41,10 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz DESTINATION ${ORU_
 # The README's pictures, where its links find them.
 install(DIRECTORY docs/ DESTINATION ${ORU_DOC_DIR}/docs FILES_MATCHING PATTERN "*.png")
 
-# The manual page names the version and the installed examples folder.
+# The manual page names the version, the installed examples folder and declarations.
 set(ORU_EXAMPLES_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/oru/examples)
 set(ORU_DOC_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/doc/oru)
+set(ORU_DECLARATIONS_FULL_PATH ${CMAKE_INSTALL_FULL_DATADIR}/oru/oru.d.ts)
 string(TIMESTAMP ORU_MANUAL_DATE "%Y-%m-%d" UTC)
 configure_file(packaging/oru.1.in ${CMAKE_CURRENT_BINARY_DIR}/oru.1 @ONLY)
 # Compressed, as Debian keeps manual pages; -n leaves the date out of the file.

@@ -17,6 +17,22 @@
 
 namespace oru::script {
 
+// The type a script sees for a native parameter or result type: "string",
+// "number", "boolean", or "null" for a native without a result.
+template <typename T>
+constexpr const char* scriptTypeName() {
+  if constexpr (std::is_void_v<T>) {
+    return "null";
+  } else if constexpr (std::is_same_v<T, bool>) {
+    return "boolean";
+  } else if constexpr (std::is_arithmetic_v<T>) {
+    return "number";
+  } else {
+    static_assert(std::is_same_v<T, std::string>, "natives take strings, numbers and booleans");
+    return "string";
+  }
+}
+
 // Converts one script argument to a native parameter type.
 template <typename T>
 T fromScript(JSContext* context, JS::HandleValue value);
@@ -65,6 +81,10 @@ struct NativeAdapter;
 template <auto Native, typename Result, typename... Params>
 struct NativeAdapter<Native, Result (*)(Params...)> {
   static constexpr unsigned arity = sizeof...(Params);
+  // The parameters' script types, then a null that keeps the array from being empty.
+  static constexpr const char* parameterTypes[] = {scriptTypeName<std::decay_t<Params>>()...,
+                                                   nullptr};
+  static constexpr const char* resultType = scriptTypeName<Result>();
 
   // The engine's native-function entry point.
   static bool call(JSContext* context, unsigned argc, JS::Value* vp) {
@@ -101,7 +121,8 @@ struct NativeAdapter<Native, Result (*)(Params...)> {
 template <auto Native>
 constexpr ScriptFunction scriptFunction(const char* name) {
   using Adapter = NativeAdapter<Native>;
-  return ScriptFunction{name, &Adapter::call, Adapter::arity};
+  return ScriptFunction{name, &Adapter::call, Adapter::arity, Adapter::parameterTypes,
+                        Adapter::resultType};
 }
 
 }  // namespace oru::script

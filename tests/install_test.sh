@@ -37,7 +37,7 @@ manifest="$build_dir/install_manifest_Unspecified.txt"
 for file in bin/oru share/man/man1/oru.1.gz share/doc/oru/README.md share/doc/oru/docs/demo.png \
   share/doc/oru/copyright share/doc/oru/changelog.Debian.gz share/oru/examples/main.js \
   share/oru/examples/asteroids.js share/oru/examples/keys.js share/oru/examples/lissajous.js \
-  share/oru/examples/lib/font.js share/oru/examples/lib/vec.js; do
+  share/oru/examples/lib/font.js share/oru/examples/lib/vec.js share/oru/oru.d.ts; do
   [ -f "$root$prefix/$file" ] || fail "$prefix/$file is not installed"
 done
 [ -x "$root$prefix/bin/oru" ] || fail "$prefix/bin/oru is not executable"
@@ -65,6 +65,16 @@ demo=$(cd "$examples" && env -u DISPLAY SDL_VIDEODRIVER=x11 "$root$prefix/bin/or
 [ "$demo" = "Failed to initialize SDL.
 main.js: could not open the window" ] || fail "oru in the examples folder printed '$demo'"
 
+# `oru --new` carries its starter game in the program: the new game holds
+# the installed declarations.
+(cd "$tmp" && "$root$prefix/bin/oru" --new newgame >/dev/null 2>"$tmp/errors") ||
+  fail "oru --new newgame ended with status $?: $(cat "$tmp/errors")"
+cmp -s "$tmp/newgame/oru.d.ts" "$root$prefix/share/oru/oru.d.ts" ||
+  fail "the new game's oru.d.ts is not the installed one"
+for file in main.js text.js jsconfig.json .gitignore; do
+  [ -s "$tmp/newgame/$file" ] || fail "oru --new made no $file"
+done
+
 # The package's changelog names this version; the copyright file its licence.
 latest=$(gzip -dc "$root$prefix/share/doc/oru/changelog.Debian.gz" | head -n 1)
 case "$latest" in
@@ -80,6 +90,7 @@ page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root$prefix/share
   2>"$tmp/man-warnings") || fail "man could not render oru.1.gz"
 [ ! -s "$tmp/man-warnings" ] || fail "oru.1.gz renders with warnings: $(cat "$tmp/man-warnings")"
 for text in "oru $version" "cd $prefix/share/oru/examples && oru asteroids.js" "--help" "--version" \
+  "--new" "$prefix/share/oru/oru.d.ts" \
   "folder/main.js" \
   "runScript(fileName)" "print(text)" "initORU(width," "getTime()" "clear()" "flip()" \
   "drawPoint(x, y)" "setLineWidth(width)" "setCoordSystem(left," "setColor(red," \

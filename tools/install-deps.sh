@@ -29,6 +29,14 @@ clang $sanitizers
 xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck
 $*"
 
+# Node and npm run the TypeScript compiler that checks the scripts against
+# their type declarations (tests/types). Debian's are installed only when no
+# node or npm is on the path: another build of Node (NodeSource's, whose
+# nodejs package bundles npm) conflicts with Debian's npm package.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  packages="$packages nodejs npm"
+fi
+
 missing=""
 for p in $packages; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -2,7 +2,8 @@
 # Runs inside a fresh Debian root (fresh_install.sh): installs the package in
 # /tmp/package as a user does, checks that it brought nothing for building,
 # then, with a virtual X server added (the test's tools, not the package's
-# dependencies), runs a script of its own folder and an installed example.
+# dependencies), runs a script of its own folder, an installed example and a
+# new game made by `oru --new`.
 set -eu
 export DEBIAN_FRONTEND=noninteractive
 log=/tmp/oru-test/apt.log
@@ -24,7 +25,7 @@ apt-get -o DPkg::Lock::Timeout=600 update >"$log" 2>&1 || { cat "$log"; exit 77;
 
 [ "$(command -v oru)" = /usr/bin/oru ] || fail "oru is not /usr/bin/oru on the path"
 for file in /usr/share/man/man1/oru.1.gz /usr/share/doc/oru/copyright \
-  /usr/share/doc/oru/changelog.Debian.gz /usr/share/oru/examples/main.js; do
+  /usr/share/doc/oru/changelog.Debian.gz /usr/share/oru/examples/main.js /usr/share/oru/oru.d.ts; do
   [ -f "$file" ] || fail "no $file"
 done
 building=$(dpkg-query -W -f '${Package}\n' | grep -E -- '-dev$|^(gcc|g\+\+|cpp|clang|cmake|make)(-[0-9]+)?$' || true)
@@ -46,17 +47,24 @@ font true"
 [ "$output" = "$expected" ] || fail "window.js printed '$output', not '$expected'"
 [ "$status" = 0 ] || fail "window.js ended with status $status, not 0"
 
-# An installed example, and the default demo (a bare `oru` there), run from
-# their folder until ended by SIGTERM, which closes them like the window's
-# close button: status 0, no script error.
-for script in asteroids.js ""; do
-  output=$(cd /usr/share/oru/examples &&
+# A new game, made by the installed oru alone, with the installed declarations.
+(cd /tmp && oru --new newgame >/dev/null 2>>/tmp/oru-test/errors) || fail "oru --new newgame failed"
+cmp -s /tmp/newgame/oru.d.ts /usr/share/oru/oru.d.ts || fail "the new game's oru.d.ts is not the installed one"
+
+# An installed example, the default demo (a bare `oru` there) and the new
+# game, run from their folder until ended by SIGTERM, which closes them like
+# the window's close button: status 0, no script error.
+for run in "/usr/share/oru/examples asteroids.js" /usr/share/oru/examples /tmp/newgame; do
+  folder=${run%% *} script=${run#"$folder"}
+  # $script is empty or one word.
+  # shellcheck disable=SC2086
+  output=$(cd "$folder" &&
     on_display sh /tmp/oru-test/end_when_running.sh oru $script 2>>/tmp/oru-test/errors) || true
   case "$output" in
     *"Failed to run"* | *"Error on line"* | *"could not load"* | *"not loaded"*)
-      fail "oru $script failed: $output" ;;
+      fail "oru$script in $folder failed: $output" ;;
     *"status 0") ;;
-    *) fail "oru $script in /usr/share/oru/examples did not end with status 0: $output" ;;
+    *) fail "oru$script in $folder did not end with status 0: $output" ;;
   esac
 done
 
