@@ -5,13 +5,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include <js/MemoryCallbacks.h>
-#include <js/Stack.h>
 #include <jsapi.h>
 
-#include "script/engine_generation.h"
+#include "script/out_of_memory_site.h"
 
 namespace oru::script {
 
@@ -28,9 +26,6 @@ constexpr uint32_t heapRoomAfterFailure = MemoryLimit::heapBytes / 8;
 // thread to hand back what a collection freed: 20 times 10 ms.
 constexpr int releaseWaits = 20;
 constexpr useconds_t releaseWaitMicroseconds = 10000;
-
-// Room for the failure site's file name, reserved up front.
-constexpr size_t siteNameCapacity = 4096;
 
 size_t nextBudget = 0;
 
@@ -51,7 +46,8 @@ size_t dataBytes() {
   return found ? static_cast<size_t>(kilobytes) * 1024 : 0;
 }
 
-MemoryLimit::MemoryLimit() : budget(nextBudget), allowance(nextBudget), baseline(dataBytes()) {}
+MemoryLimit::MemoryLimit(OutOfMemorySite& site)
+    : site(site), budget(nextBudget), allowance(nextBudget), baseline(dataBytes()) {}
 
 MemoryLimit::~MemoryLimit() {
   if (!context) return;
@@ -66,18 +62,15 @@ void MemoryLimit::watch(JSContext* cx) {
   // allocation, a heap kept full spent seconds in them. After a failure the
   // host collects by itself (releaseGarbage), so later scripts find the memory.
   JS_SetGCParameter(context, JSGC_MIN_LAST_DITCH_GC_PERIOD, 60);
-  site.file.reserve(siteNameCapacity);
   JS::SetOutOfMemoryCallback(context, outOfMemory, this);
   JS_SetGCCallback(context, collection, this);
 }
 
 void MemoryLimit::outOfMemory(JSContext* cx, void* limit) {
   MemoryLimit& self = *static_cast<MemoryLimit*>(limit);
-  self.ranOut = true;
-  // The stack is never read here: the engine can run out of memory while one
-  // of its frames is half made (an interpreter frame, or a call out of
-  // compiled code), and walking the stack then crashes. The place reported
+  // The stack is never read here (see OutOfMemorySite): the place reported
   // is the one noted at the last safe point.
+  self.site.noteRanOut();
   if (self.failureArmed) {
     self.failureArmed = false;
     self.allowance = std::min(std::max(self.budget, self.grown) + self.budget / 8, 2 * self.budget);
@@ -93,22 +86,6 @@ void MemoryLimit::outOfMemory(JSContext* cx, void* limit) {
   self.collectAfterFailure = true;
   self.collectWhenScriptEnds = true;
   JS_RequestInterruptCallback(cx);
-}
-
-bool MemoryLimit::takeOutOfMemory() {
-  bool was = ranOut;
-  ranOut = false;
-  return was;
-}
-
-void MemoryLimit::noteScriptSite() {
-  JS::AutoFilename file;
-  uint32_t line = 0;
-  if (!describeScriptedCaller(context, &file, &line)) {
-    JS_ClearPendingException(context);
-    return;
-  }
-  if (file.get() && *file.get()) noteSite(file.get(), line);
 }
 
 void MemoryLimit::collection(JSContext*, JSGCStatus status, JS::GCReason, void* limit) {
@@ -142,8 +119,6 @@ bool MemoryLimit::overBudget() {
 }
 
 void MemoryLimit::checkAtInterrupt() {
-  // A safe point: where the script is now is where it runs out of memory, if it does.
-  noteScriptSite();
   // What a failed script let go of is garbage now; a script that caught the
   // failure and goes on needs that memory back.
   if (collectAfterFailure) {
@@ -199,13 +174,6 @@ void MemoryLimit::failNextAllocation() {
 void MemoryLimit::scriptEnded() {
   // Memory a failed script held, or let go of after it caught the failure.
   if (collectWhenScriptEnds) releaseGarbage();
-}
-
-void MemoryLimit::noteSite(const char* file, unsigned line) {
-  // Memory may be short: the name is copied into room reserved up front.
-  size_t length = std::min(std::strlen(file), site.file.capacity());
-  site.file.assign(file, length);
-  site.line = line;
 }
 
 void MemoryLimit::releaseGarbage() {

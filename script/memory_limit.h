@@ -7,9 +7,9 @@
 #include <js/HeapAPI.h>
 #include <js/TypeDecls.h>
 
-#include "script/error_report.h"
-
 namespace oru::script {
+
+class OutOfMemorySite;
 
 // The private writable memory the process has mapped (its data: heap,
 // anonymous mappings, thread stacks), in bytes; 0 when it cannot be read.
@@ -40,9 +40,6 @@ void setScriptMemoryBudget(size_t bytes);
 // (strings, array buffers) bound what one allocation between two checks can
 // take. A script that keeps the heap nearly full fails the same way, before
 // the engine spends seconds collecting for every object.
-//
-// A failure's error carries no place, so the script's place is noted at safe
-// points (each interrupt check, and each script's start) and reported with it.
 class MemoryLimit {
  public:
   // The limit of the engine's collected heap, for the engine context. The
@@ -51,8 +48,9 @@ class MemoryLimit {
   // so the engine's own default applies.
   static constexpr uint32_t heapBytes = JS::DefaultHeapMaxBytes;
 
-  // Takes the budget set now, measured from what the process holds now.
-  MemoryLimit();
+  // Takes the budget set now, measured from what the process holds now;
+  // notes each out-of-memory failure in site.
+  explicit MemoryLimit(OutOfMemorySite& site);
   // Stops watching; destroy it before the engine context.
   ~MemoryLimit();
   MemoryLimit(const MemoryLimit&) = delete;
@@ -60,18 +58,8 @@ class MemoryLimit {
 
   // Watches context: its out-of-memory failures and its collections.
   void watch(JSContext* context);
-  // Notes a script place as where memory runs out if it does: the place a
-  // script starts from.
-  void noteSite(const char* file, unsigned line);
-  // Notes where the running script is (nothing when no script runs); only at
-  // a point where the stack is safe to read, such as an interrupt check.
-  void noteScriptSite();
-  // Where the engine last ran out of memory.
-  const ScriptLocation& outOfMemorySite() const { return site; }
-  // Whether the engine has run out of memory since the last call; clears it.
-  bool takeOutOfMemory();
-  // At the engine's interrupt check, a safe point: notes where the script
-  // is, collects after a failure, and checks the heap and the budget.
+  // At the engine's interrupt check, a safe point: collects after a
+  // failure, and checks the heap and the budget.
   void checkAtInterrupt();
   // Once a script has ended: collects what a failure left behind.
   void scriptEnded();
@@ -89,8 +77,8 @@ class MemoryLimit {
   // Makes the script's next allocation fail; undone by releaseGarbage.
   void failNextAllocation();
 
+  OutOfMemorySite& site;
   JSContext* context = nullptr;
-  ScriptLocation site;
   size_t budget = 0;
   // The budget, or a little more while a script handles its failure.
   size_t allowance = 0;
@@ -100,7 +88,6 @@ class MemoryLimit {
   int fullCollections = 0;
   bool heapFull = false;
   bool budgetCheckDue = false;
-  bool ranOut = false;
   bool collectAfterFailure = false;
   bool collectWhenScriptEnds = false;
   // While the host itself collects.

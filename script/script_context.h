@@ -6,6 +6,7 @@
 #include <js/TypeDecls.h>
 
 #include "script/error_report.h"
+#include "script/out_of_memory_site.h"
 
 class JSAutoRealm;
 
@@ -19,8 +20,9 @@ struct ScriptFunction;
 // The one JavaScript context in which every script runs: the engine context,
 // its global object with the standard classes and the script interface, and
 // the realm of that global, which stays entered for the context's lifetime.
-// Its memory limit (memory_limit.h) and its tracking of rejected promises
-// (rejection_tracker.h) are parts of it.
+// Its memory limit (memory_limit.h), the place its out-of-memory failures
+// are reported at (out_of_memory_site.h) and its tracking of rejected
+// promises (rejection_tracker.h) are parts of it.
 //
 // The engine allows one context per thread, so while a ScriptContext lives,
 // createScriptContext refuses to make another and returns null without
@@ -65,6 +67,8 @@ class ScriptContext {
   // The global's realm, entered for the context's lifetime; left before the
   // engine context is destroyed.
   std::unique_ptr<JSAutoRealm> realm;
+  // Outlives the memory limit and the rejection tracker, which note in it and read it.
+  OutOfMemorySite outOfMemorySite;
   std::unique_ptr<MemoryLimit> memory;
   std::unique_ptr<RejectionTracker> rejections;
   std::unique_ptr<JobEnvironment> jobEnvironment;
