@@ -40,6 +40,12 @@ void setScriptMemoryBudget(size_t bytes);
 // (strings, array buffers) bound what one allocation between two checks can
 // take. A script that keeps the heap nearly full fails the same way, before
 // the engine spends seconds collecting for every object.
+//
+// The limit moves through the states of State, all in advance(): a
+// collection's end makes a check due; the check at the next safe point
+// either finds the script within or arms a failure; the failure, armed or
+// the engine's own, is collected for at the next safe point; and what the
+// script still lets go of is collected once it ends.
 class MemoryLimit {
  public:
   // The limit of the engine's collected heap, for the engine context. The
@@ -58,42 +64,69 @@ class MemoryLimit {
 
   // Watches context: its out-of-memory failures and its collections.
   void watch(JSContext* context);
-  // At the engine's interrupt check, a safe point: collects after a
-  // failure, and checks the heap and the budget.
+  // At the engine's interrupt check, a safe point: acts on what is due.
   void checkAtInterrupt();
   // Once a script has ended: collects what a failure left behind.
   void scriptEnded();
-  // Collects the engine's garbage and hands the freed memory back to the system.
-  void releaseGarbage();
+  // Once an out-of-memory failure has been reported: collects what the
+  // failed script left, so that later scripts find the memory.
+  void failureReported();
 
  private:
+  // Where the limit stands between two safe points.
+  enum class State {
+    // Nothing is due: within the heap's limit and the budget when last checked.
+    Within,
+    // A collection has ended: the heap and the budget are checked at the next safe point.
+    CheckDue,
+    // The script's next object that needs new room in the heap fails.
+    Armed,
+    // An allocation has failed: what it left is collected at the next safe point.
+    RanOut,
+    // Collected after a failure: collected again once the script ends, as
+    // a script that caught the failure may still let go of memory.
+    Recovering,
+    // A collection has ended while recovering: checked at the next safe point.
+    RecoveringCheckDue,
+  };
+  // What moves the limit from one state to the next.
+  enum class Event { CollectionEnded, OutOfMemory, SafePoint, ScriptEnded, FailureReported };
+  // What a check at a safe point finds.
+  enum class Verdict { Within, HeapFull, OverBudget };
+
+  // The one place where the state changes: acts on event, moves to the next state.
+  void advance(Event event);
   // The engine's callback as an allocation fails, before the failure unwinds the script.
   static void outOfMemory(JSContext* cx, void* limit);
   // The engine's callback as each collection starts and ends.
   static void collection(JSContext* cx, JSGCStatus status, JS::GCReason, void* limit);
-  void collectionEnded();
+  // Counts collections in a row that leave the heap nearly full.
+  void countFullCollection();
+  // Checks the heap and the budget, at a safe point.
+  Verdict check();
   // Whether the process holds more than the budget allows now.
   bool overBudget();
-  // Makes the script's next allocation fail; undone by releaseGarbage.
-  void failNextAllocation();
+  // Whether it still does once the engine has had a while to hand back what
+  // its last collection freed.
+  bool overBudgetOnceHandedBack();
+  // Gives a script that caught its failure room to handle it.
+  void widenAllowance();
+  // Makes the script's next object that needs new room in the heap fail.
+  void armFailure();
+  // Collects the engine's garbage and hands the freed memory back to the system.
+  void collect();
 
   OutOfMemorySite& site;
   JSContext* context = nullptr;
+  State state = State::Within;
   size_t budget = 0;
   // The budget, or a little more while a script handles its failure.
   size_t allowance = 0;
   size_t baseline = 0;
   // How much the process had grown by at the last measure.
   size_t grown = 0;
+  // Collections in a row that left the heap nearly full, up to the number that fails the script.
   int fullCollections = 0;
-  bool heapFull = false;
-  bool budgetCheckDue = false;
-  bool collectAfterFailure = false;
-  bool collectWhenScriptEnds = false;
-  // While the host itself collects.
-  bool collecting = false;
-  // While the script's next object that needs new heap room is to fail.
-  bool failureArmed = false;
 };
 
 }  // namespace oru::script

@@ -163,7 +163,7 @@ void ScriptContext::reportPendingException(const char* prefix) {
                   outOfMemory ? &outOfMemorySite.place() : nullptr);
   // Collect at once after an out-of-memory failure, so that later scripts
   // find the memory the failed one left behind.
-  if (outOfMemory) memory->releaseGarbage();
+  if (outOfMemory) memory->failureReported();
 }
 
 void ScriptContext::runPendingJobs() {
