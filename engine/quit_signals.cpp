@@ -55,12 +55,12 @@ void watchForStuckScript() {
   // Already more than a second overdue: no flip is coming.
   const bool overdue = lastFlipNs() != 0 && signalled - lastFlipNs() > waitNs;
   if (!overdue) sleepUntil(signalled + waitNs);
-  // A flip since the signal quits by itself.
-  if (lastFlipNs() > signalled || programEnding) return;
+  // A flip since the signal quits by itself; a second signal has its own way to end.
+  if (lastFlipNs() > signalled || programEnding || stopSignal != 0) return;
   writeStoppingHint();
   if (void (*stopScript)() = stopHook.load()) stopScript();
   sleepUntil(monotonicNowNs() + waitNs);
-  if (programEnding) return;
+  if (programEnding || stopSignal != 0) return;
   if (void (*endNow)() = endHook.load()) endNow();
 }
 

@@ -5,13 +5,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include <js/MemoryCallbacks.h>
-#include <js/Stack.h>
 #include <jsapi.h>
 
-#include "script/engine_generation.h"
+#include "script/out_of_memory_site.h"
 
 namespace oru::script {
 
@@ -29,8 +27,6 @@ constexpr uint32_t heapRoomAfterFailure = MemoryLimit::heapBytes / 8;
 constexpr int releaseWaits = 20;
 constexpr useconds_t releaseWaitMicroseconds = 10000;
 
-// Room for the failure site's file name, reserved up front.
-constexpr size_t siteNameCapacity = 4096;
 
 }  // namespace
 
@@ -47,8 +43,8 @@ size_t dataBytes() {
   return found ? static_cast<size_t>(kilobytes) * 1024 : 0;
 }
 
-MemoryLimit::MemoryLimit(size_t budget)
-    : budget(budget), allowance(budget), baseline(dataBytes()) {}
+MemoryLimit::MemoryLimit(OutOfMemorySite& site, size_t budget)
+    : site(site), budget(budget), allowance(budget), baseline(dataBytes()) {}
 
 MemoryLimit::~MemoryLimit() {
   if (!context) return;
@@ -61,74 +57,131 @@ void MemoryLimit::watch(JSContext* cx) {
   // The engine's last-ditch collection (a full one, before it fails an
   // allocation) at most once a minute, its own default: run at every failing
   // allocation, a heap kept full spent seconds in them. After a failure the
-  // host collects by itself (releaseGarbage), so later scripts find the memory.
+  // host collects by itself (collect), so later scripts find the memory.
   JS_SetGCParameter(context, JSGC_MIN_LAST_DITCH_GC_PERIOD, 60);
-  site.file.reserve(siteNameCapacity);
   JS::SetOutOfMemoryCallback(context, outOfMemory, this);
   JS_SetGCCallback(context, collection, this);
 }
 
-void MemoryLimit::outOfMemory(JSContext* cx, void* limit) {
+void MemoryLimit::checkAtInterrupt() { advance(Event::SafePoint); }
+
+void MemoryLimit::scriptEnded() { advance(Event::ScriptEnded); }
+
+void MemoryLimit::failureReported() { advance(Event::FailureReported); }
+
+void MemoryLimit::advance(Event event) {
+  // The host's own collections (armFailure, collect) end in the collection
+  // callback too: the state they lead to is set once they have returned.
+  const bool checkDue = state == State::CheckDue || state == State::RecoveringCheckDue;
+  switch (event) {
+    case Event::CollectionEnded:
+      if (state == State::Within) {
+        // Within -> CheckDue: the script's memory is measured at the next safe point.
+        state = State::CheckDue;
+      } else if (state == State::Recovering) {
+        // Recovering -> RecoveringCheckDue: the same, while the script recovers.
+        state = State::RecoveringCheckDue;
+      }
+      // Otherwise a check is already due, or a failure armed or to collect for: no change.
+      return;
+
+    case Event::OutOfMemory:
+      // The script that catches the failure needs memory to handle it: an
+      // eighth more heap until the heap is well within its limit again (see
+      // collect), and, when the failure was armed, some more of the budget.
+      if (state == State::Armed) widenAllowance();
+      JS_SetGCParameter(context, JSGC_MAX_BYTES, heapBytes + heapRoomAfterFailure);
+      JS_RequestInterruptCallback(context);
+      // Any -> RanOut: collecting is not allowed here; it waits for the next safe point.
+      state = State::RanOut;
+      return;
+
+    case Event::SafePoint:
+      if (state == State::RanOut) {
+        collect();
+        // RanOut -> Recovering: collected after the failure; the budget is judged after the next
+        // collection, as what this one freed is still being handed back on a helper thread.
+        state = State::Recovering;
+        return;
+      }
+      if (!checkDue) return;
+      switch (check()) {
+        case Verdict::Within:
+          // CheckDue -> Within, RecoveringCheckDue -> Recovering: nothing to fail.
+          state = state == State::CheckDue ? State::Within : State::Recovering;
+          return;
+        case Verdict::HeapFull:
+          armFailure();
+          // CheckDue or RecoveringCheckDue -> Armed: the heap is kept nearly full.
+          state = State::Armed;
+          return;
+        case Verdict::OverBudget:
+          armFailure();
+          // CheckDue or RecoveringCheckDue -> Armed: over the budget once garbage is collected.
+          state = State::Armed;
+          if (overBudgetOnceHandedBack()) return;
+          collect();
+          // Armed -> Within: the collection that armed the failure freed what was over.
+          state = State::Within;
+          return;
+      }
+      return;
+
+    case Event::ScriptEnded:
+      if (state == State::Within || state == State::CheckDue) return;
+      collect();
+      // Armed, RanOut, Recovering -> Within; RecoveringCheckDue -> CheckDue: what
+      // the script held past a failure, or let go of after it, is collected.
+      state = checkDue ? State::CheckDue : State::Within;
+      return;
+
+    case Event::FailureReported:
+      collect();
+      // Any -> Within, or CheckDue if a check was due: what the failed script held is collected.
+      state = checkDue ? State::CheckDue : State::Within;
+      return;
+  }
+}
+
+void MemoryLimit::outOfMemory(JSContext*, void* limit) {
   MemoryLimit& self = *static_cast<MemoryLimit*>(limit);
-  self.ranOut = true;
-  // The stack is never read here: the engine can run out of memory while one
-  // of its frames is half made (an interpreter frame, or a call out of
-  // compiled code), and walking the stack then crashes. The place reported
+  // The stack is never read here (see OutOfMemorySite): the place reported
   // is the one noted at the last safe point.
-  if (self.failureArmed) {
-    self.failureArmed = false;
-    self.allowance = std::min(std::max(self.budget, self.grown) + self.budget / 8, 2 * self.budget);
-  }
-  // The script that catches the failure needs some memory to handle it (its
-  // catch block, its message) before it lets go of what it holds: an eighth
-  // more heap until the heap is well within its limit again, and (above) an
-  // eighth of the budget beyond what it held, at most twice the budget,
-  // until it is back within the budget.
-  JS_SetGCParameter(cx, JSGC_MAX_BYTES, heapBytes + heapRoomAfterFailure);
-  // Collecting is not allowed here; it runs at the script's next interrupt
-  // check, or when the script ends.
-  self.collectAfterFailure = true;
-  self.collectWhenScriptEnds = true;
-  JS_RequestInterruptCallback(cx);
-}
-
-bool MemoryLimit::takeOutOfMemory() {
-  bool was = ranOut;
-  ranOut = false;
-  return was;
-}
-
-void MemoryLimit::noteScriptSite() {
-  JS::AutoFilename file;
-  uint32_t line = 0;
-  if (!describeScriptedCaller(context, &file, &line)) {
-    JS_ClearPendingException(context);
-    return;
-  }
-  if (file.get() && *file.get()) noteSite(file.get(), line);
+  self.site.noteRanOut();
+  self.advance(Event::OutOfMemory);
 }
 
 void MemoryLimit::collection(JSContext*, JSGCStatus status, JS::GCReason, void* limit) {
-  if (status == JSGC_END) static_cast<MemoryLimit*>(limit)->collectionEnded();
-}
-
-void MemoryLimit::collectionEnded() {
+  if (status != JSGC_END) return;
+  MemoryLimit& self = *static_cast<MemoryLimit*>(limit);
   // The script's memory is measured at the next interrupt check, a safe
   // point: a script that allocates without end makes the engine collect
-  // again and again, so it meets a check soon after each. The host's own
-  // collections are part of such a check.
-  if (!collecting) budgetCheckDue = budget != 0;
-  JS_RequestInterruptCallback(context);
+  // again and again, so it meets a check soon after each.
+  JS_RequestInterruptCallback(self.context);
+  self.countFullCollection();
+  self.advance(Event::CollectionEnded);
+}
+
+void MemoryLimit::countFullCollection() {
   // A script that keeps the heap nearly full makes each allocation collect
   // the whole heap for a few bytes; long before the engine's own failure
   // (seconds of collections later) that is a heap out of memory.
   if (JS_GetGCParameter(context, JSGC_BYTES) < heapBytes - heapBytes / 16) {
     fullCollections = 0;
-    return;
+  } else if (fullCollections < fullCollectionsBeforeFailure) {
+    ++fullCollections;
   }
-  if (++fullCollections < fullCollectionsBeforeFailure) return;
-  fullCollections = 0;
-  heapFull = true;
+}
+
+MemoryLimit::Verdict MemoryLimit::check() {
+  if (fullCollections == fullCollectionsBeforeFailure) {
+    fullCollections = 0;
+    return Verdict::HeapFull;
+  }
+  if (budget == 0 || !overBudget()) return Verdict::Within;
+  // What the last collection freed may not have been handed back yet.
+  malloc_trim(0);
+  return overBudget() ? Verdict::OverBudget : Verdict::Within;
 }
 
 bool MemoryLimit::overBudget() {
@@ -138,80 +191,38 @@ bool MemoryLimit::overBudget() {
   return budget != 0 && grown > allowance;
 }
 
-void MemoryLimit::checkAtInterrupt() {
-  // A safe point: where the script is now is where it runs out of memory, if it does.
-  noteScriptSite();
-  // What a failed script let go of is garbage now; a script that caught the
-  // failure and goes on needs that memory back.
-  if (collectAfterFailure) {
-    releaseGarbage();
-    // The script may still let go of memory after it caught the failure.
-    collectWhenScriptEnds = true;
-    // What that collection freed is still being handed back on the engine's
-    // helper thread: the budget is judged again after the next collection.
-    budgetCheckDue = false;
-    return;
-  }
-  // Once the next allocation is to fail, nothing changes until it has.
-  if (failureArmed) return;
-  if (heapFull) {
-    heapFull = false;
-    failNextAllocation();
-    return;
-  }
-  if (!budgetCheckDue) return;
-  budgetCheckDue = false;
-  if (!overBudget()) return;
-  // What the last collection freed may not have been handed back yet.
-  malloc_trim(0);
-  if (!overBudget()) return;
-  failNextAllocation();
-  // The collection that prepares the failure also frees what was garbage:
-  // if that was what was over, there is nothing to fail. The engine frees
-  // the memory of what it collected on a helper thread, so that is given a
-  // moment to finish before the failure stands.
+bool MemoryLimit::overBudgetOnceHandedBack() {
+  // The collection that armed the failure also freed what was garbage: if
+  // that was what was over, there is nothing to fail. Some of what the
+  // engine frees goes back on a helper thread, after the collection returns.
+  // No engine call or callback tells when its helper thread is done: the wait is bounded.
   for (int wait = 0; wait < releaseWaits && overBudget(); ++wait) {
     usleep(releaseWaitMicroseconds);
     malloc_trim(0);
   }
-  if (!overBudget()) releaseGarbage();
+  return overBudget();
 }
 
-void MemoryLimit::failNextAllocation() {
+void MemoryLimit::widenAllowance() {
+  // An eighth of the budget beyond what the script held, at most twice the
+  // budget, until it is back within the budget.
+  allowance = std::min(std::max(budget, grown) + budget / 8, 2 * budget);
+}
+
+void MemoryLimit::armFailure() {
   // Failing here, at the interrupt, would end the script uncatchably; the
   // engine's own failure of an allocation is an ordinary error. It comes at
   // the script's next object that needs new room in the heap: a shrinking
   // collection packs the heap's objects together first, so the free cells
   // that could still be handed out without new room are few.
-  failureArmed = true;
-  collecting = true;
   JS::PrepareForFullGC(context);
   JS::NonIncrementalGC(context, JS::GCOptions::Shrink, JS::GCReason::API);
-  collecting = false;
   malloc_trim(0);
   JS_SetGCParameter(context, JSGC_MAX_BYTES, JS_GetGCParameter(context, JSGC_BYTES));
-  collectWhenScriptEnds = true;
 }
 
-void MemoryLimit::scriptEnded() {
-  // Memory a failed script held, or let go of after it caught the failure.
-  if (collectWhenScriptEnds) releaseGarbage();
-}
-
-void MemoryLimit::noteSite(const char* file, unsigned line) {
-  // Memory may be short: the name is copied into room reserved up front.
-  size_t length = std::min(std::strlen(file), site.file.capacity());
-  site.file.assign(file, length);
-  site.line = line;
-}
-
-void MemoryLimit::releaseGarbage() {
-  collectAfterFailure = false;
-  collectWhenScriptEnds = false;
-  failureArmed = false;
-  collecting = true;
+void MemoryLimit::collect() {
   JS_GC(context);
-  collecting = false;
   bool heapWithinLimit = JS_GetGCParameter(context, JSGC_BYTES) < heapBytes - heapRoomAfterFailure;
   JS_SetGCParameter(context, JSGC_MAX_BYTES,
                     heapWithinLimit ? heapBytes : heapBytes + heapRoomAfterFailure);

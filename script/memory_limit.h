@@ -7,9 +7,9 @@
 #include <js/HeapAPI.h>
 #include <js/TypeDecls.h>
 
-#include "script/script_error.h"
-
 namespace oru::script {
+
+class OutOfMemorySite;
 
 // The private writable memory the process has mapped (its data: heap,
 // anonymous mappings, thread stacks), in bytes; 0 when it cannot be read.
@@ -36,8 +36,11 @@ size_t dataBytes();
 // take. A script that keeps the heap nearly full fails the same way, before
 // the engine spends seconds collecting for every object.
 //
-// A failure's error carries no place, so the script's place is noted at safe
-// points (each interrupt check, and each script's start) and reported with it.
+// The limit moves through the states of State, all in advance(): a
+// collection's end makes a check due; the check at the next safe point
+// either finds the script within or arms a failure; the failure, armed or
+// the engine's own, is collected for at the next safe point; and what the
+// script still lets go of is collected once it ends.
 class MemoryLimit {
  public:
   // The limit of the engine's collected heap, for the engine context. The
@@ -47,8 +50,9 @@ class MemoryLimit {
   static constexpr uint32_t heapBytes = JS::DefaultHeapMaxBytes;
 
   // Bounds what the process may hold because of its scripts to budget bytes
-  // more than it holds now; 0 leaves it unbounded.
-  explicit MemoryLimit(size_t budget);
+  // more than it holds now (0 leaves it unbounded); notes each out-of-memory
+  // failure in site.
+  MemoryLimit(OutOfMemorySite& site, size_t budget);
   // Stops watching; destroy it before the engine context.
   ~MemoryLimit();
   MemoryLimit(const MemoryLimit&) = delete;
@@ -56,53 +60,69 @@ class MemoryLimit {
 
   // Watches context: its out-of-memory failures and its collections.
   void watch(JSContext* context);
-  // Notes a script place as where memory runs out if it does: the place a
-  // script starts from.
-  void noteSite(const char* file, unsigned line);
-  // Notes where the running script is (nothing when no script runs); only at
-  // a point where the stack is safe to read, such as an interrupt check.
-  void noteScriptSite();
-  // Where the engine last ran out of memory.
-  const ScriptLocation& outOfMemorySite() const { return site; }
-  // Whether the engine has run out of memory since the last call; clears it.
-  bool takeOutOfMemory();
-  // At the engine's interrupt check, a safe point: notes where the script
-  // is, collects after a failure, and checks the heap and the budget.
+  // At the engine's interrupt check, a safe point: acts on what is due.
   void checkAtInterrupt();
   // Once a script has ended: collects what a failure left behind.
   void scriptEnded();
-  // Collects the engine's garbage and hands the freed memory back to the system.
-  void releaseGarbage();
+  // Once an out-of-memory failure has been reported: collects what the
+  // failed script left, so that later scripts find the memory.
+  void failureReported();
 
  private:
+  // Where the limit stands between two safe points.
+  enum class State {
+    // Nothing is due: within the heap's limit and the budget when last checked.
+    Within,
+    // A collection has ended: the heap and the budget are checked at the next safe point.
+    CheckDue,
+    // The script's next object that needs new room in the heap fails.
+    Armed,
+    // An allocation has failed: what it left is collected at the next safe point.
+    RanOut,
+    // Collected after a failure: collected again once the script ends, as
+    // a script that caught the failure may still let go of memory.
+    Recovering,
+    // A collection has ended while recovering: checked at the next safe point.
+    RecoveringCheckDue,
+  };
+  // What moves the limit from one state to the next.
+  enum class Event { CollectionEnded, OutOfMemory, SafePoint, ScriptEnded, FailureReported };
+  // What a check at a safe point finds.
+  enum class Verdict { Within, HeapFull, OverBudget };
+
+  // The one place where the state changes: acts on event, moves to the next state.
+  void advance(Event event);
   // The engine's callback as an allocation fails, before the failure unwinds the script.
   static void outOfMemory(JSContext* cx, void* limit);
   // The engine's callback as each collection starts and ends.
   static void collection(JSContext* cx, JSGCStatus status, JS::GCReason, void* limit);
-  void collectionEnded();
+  // Counts collections in a row that leave the heap nearly full.
+  void countFullCollection();
+  // Checks the heap and the budget, at a safe point.
+  Verdict check();
   // Whether the process holds more than the budget allows now.
   bool overBudget();
-  // Makes the script's next allocation fail; undone by releaseGarbage.
-  void failNextAllocation();
+  // Whether it still does once the engine has had a while to hand back what
+  // its last collection freed.
+  bool overBudgetOnceHandedBack();
+  // Gives a script that caught its failure room to handle it.
+  void widenAllowance();
+  // Makes the script's next object that needs new room in the heap fail.
+  void armFailure();
+  // Collects the engine's garbage and hands the freed memory back to the system.
+  void collect();
 
+  OutOfMemorySite& site;
   JSContext* context = nullptr;
-  ScriptLocation site;
+  State state = State::Within;
   size_t budget = 0;
   // The budget, or a little more while a script handles its failure.
   size_t allowance = 0;
   size_t baseline = 0;
   // How much the process had grown by at the last measure.
   size_t grown = 0;
+  // Collections in a row that left the heap nearly full, up to the number that fails the script.
   int fullCollections = 0;
-  bool heapFull = false;
-  bool budgetCheckDue = false;
-  bool ranOut = false;
-  bool collectAfterFailure = false;
-  bool collectWhenScriptEnds = false;
-  // While the host itself collects.
-  bool collecting = false;
-  // While the script's next object that needs new heap room is to fail.
-  bool failureArmed = false;
 };
 
 }  // namespace oru::script

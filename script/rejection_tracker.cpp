@@ -3,12 +3,12 @@
 #include <jsapi.h>
 
 #include "script/error_report.h"
-#include "script/memory_limit.h"
+#include "script/out_of_memory_site.h"
 
 namespace oru::script {
 
-RejectionTracker::RejectionTracker(JSContext* context, MemoryLimit& memory)
-    : context(context), memory(memory), unhandled(context) {
+RejectionTracker::RejectionTracker(JSContext* context, OutOfMemorySite& outOfMemorySite)
+    : context(context), outOfMemorySite(outOfMemorySite), unhandled(context) {
   JS::SetPromiseRejectionTrackerCallback(context, track, this);
 }
 
@@ -27,7 +27,7 @@ void RejectionTracker::track(JSContext*, bool, JS::HandleObject promise,
     }
     // The job that failed has just ended: if it ran out of memory, the
     // place last noted in it is where.
-    self.sites.push_back(self.memory.outOfMemorySite());
+    self.sites.push_back(self.outOfMemorySite.place());
     return;
   }
   for (size_t i = 0; i < list.length(); ++i) {
@@ -46,7 +46,7 @@ void RejectionTracker::forget(size_t index) {
 void RejectionTracker::reportUnhandled(ScriptErrorReporter reporter) {
   // A rejection for want of memory carries no place of its own; one in the
   // jobs that have just run is reported where its job was when it was rejected.
-  bool ranOut = memory.takeOutOfMemory();
+  bool ranOut = outOfMemorySite.takeRanOut();
   if (unhandled.empty()) return;
   // Reporting runs script code (a toString) that may run jobs and report
   // again, or reject more promises: the listed ones are taken off the list

@@ -11,7 +11,7 @@
 
 namespace oru::script {
 
-class MemoryLimit;
+class OutOfMemorySite;
 
 // The promises of one engine context that were rejected with no handler.
 // The engine tells of each rejection, and of a handler added later, as it
@@ -21,8 +21,9 @@ class MemoryLimit;
 // noted as it was rejected.
 class RejectionTracker {
  public:
-  // Starts tracking the rejections of context, whose out-of-memory failures memory watches.
-  RejectionTracker(JSContext* context, MemoryLimit& memory);
+  // Starts tracking the rejections of context, whose out-of-memory failures
+  // are noted in outOfMemorySite.
+  RejectionTracker(JSContext* context, OutOfMemorySite& outOfMemorySite);
   // Stops tracking; destroy it before the engine context.
   ~RejectionTracker();
   RejectionTracker(const RejectionTracker&) = delete;
@@ -40,7 +41,7 @@ class RejectionTracker {
   void forget(size_t index);
 
   JSContext* context;
-  MemoryLimit& memory;
+  OutOfMemorySite& outOfMemorySite;
   JS::PersistentRootedObjectVector unhandled;
   // For each listed promise, the place last noted when it was rejected.
   std::vector<ScriptLocation> sites;

@@ -86,7 +86,7 @@ bool ScriptContext::initialise() {
   liveContext = this;
   runtime = scriptRuntime.acquireRuntime();
   if (!runtime) return false;
-  memory = std::make_unique<MemoryLimit>(memoryBudget);
+  memory = std::make_unique<MemoryLimit>(outOfMemorySite, memoryBudget);
   context = JS_NewContext(MemoryLimit::heapBytes);
   if (!context) return false;
   JS_SetContextPrivate(context, this);
@@ -98,7 +98,7 @@ bool ScriptContext::initialise() {
   limitArrayBufferSize();
   jobEnvironment = std::make_unique<JobEnvironment>(*this);
   js::SetScriptEnvironmentPreparer(context, jobEnvironment.get());
-  rejections = std::make_unique<RejectionTracker>(context, *memory);
+  rejections = std::make_unique<RejectionTracker>(context, outOfMemorySite);
   memory->watch(context);
   if (!JS_AddInterruptCallback(context, checkInterrupt)) return false;
   JS::SetWarningReporter(context, reportWarning);
@@ -127,7 +127,7 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
 
   bool ok = false;
   // Running out of memory while compiling happens before any script line runs.
-  memory->noteSite(fileName, firstLine);
+  outOfMemorySite.note(fileName, firstLine);
   ++evaluationDepth;
   {
     JSAutoRealm inGlobal(context, *global);
@@ -143,7 +143,7 @@ bool ScriptContext::evaluate(const char* text, uint32_t length, const char* file
   memory->scriptEnded();
   // Back in the script that ran this one, if any: its place is noted again,
   // read from the stack (a safe point) rather than copied, as memory may be short.
-  memory->noteScriptSite();
+  outOfMemorySite.noteScriptPlace(context);
   --evaluationDepth;
   // Jobs run once the outermost script has finished, as in any JavaScript host.
   if (evaluationDepth == 0 && !scriptStopRequested()) runPendingJobs();
@@ -156,7 +156,7 @@ void ScriptContext::reportPendingException(const char* prefix) {
   // that throws the same text. A failed job's exception is thrown again by
   // the engine's job queue, which loses that state: there the out-of-memory
   // callback tells.
-  const bool ranOut = memory->takeOutOfMemory();
+  const bool ranOut = outOfMemorySite.takeRanOut();
   const bool outOfMemory = JS_IsThrowingOutOfMemory(context) || ranOut;
   JS::ExceptionStack exception(context);
   if (!JS::StealPendingExceptionStack(context, &exception)) {
@@ -164,10 +164,10 @@ void ScriptContext::reportPendingException(const char* prefix) {
     return;
   }
   reportException(context, reporter, exception, prefix,
-                  outOfMemory ? &memory->outOfMemorySite() : nullptr);
+                  outOfMemory ? &outOfMemorySite.place() : nullptr);
   // Collect at once after an out-of-memory failure, so that later scripts
   // find the memory the failed one left behind.
-  if (outOfMemory) memory->releaseGarbage();
+  if (outOfMemory) memory->failureReported();
 }
 
 void ScriptContext::runPendingJobs() {
@@ -205,7 +205,10 @@ void ScriptContext::reportWarning(JSContext* cx, JSErrorReport* report) {
 bool ScriptContext::checkInterrupt(JSContext* cx) {
   if (scriptStopRequested()) return endStoppedScript(cx);
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(cx));
-  if (owner) owner->memory->checkAtInterrupt();
+  if (!owner) return true;
+  // A safe point: where the script is now is where it runs out of memory, if it does.
+  owner->outOfMemorySite.noteScriptPlace(cx);
+  owner->memory->checkAtInterrupt();
   return true;
 }
 
@@ -213,7 +216,7 @@ void reportNativeOutOfMemory(JSContext* context) {
   auto* owner = static_cast<ScriptContext*>(JS_GetContextPrivate(context));
   JS_ClearPendingException(context);
   // Inside a native the stack is safe to read: the failure is the caller's line.
-  if (owner) owner->memory->noteScriptSite();
+  if (owner) owner->outOfMemorySite.noteScriptPlace(context);
   JS_ReportOutOfMemory(context);
 }
 

@@ -6,9 +6,10 @@
 
 #include <js/TypeDecls.h>
 
-class JSErrorReport;
-
+#include "script/out_of_memory_site.h"
 #include "script/script_error.h"
+
+class JSErrorReport;
 
 namespace oru::script {
 
@@ -29,7 +30,8 @@ struct ContextOptions {
 // The one JavaScript context in which every script runs: the engine context
 // and its global object with the standard classes and the script interface.
 // Each call that runs script code enters the global's realm for its own
-// length. Its memory limit (memory_limit.h) and its tracking of rejected
+// length. Its memory limit (memory_limit.h), the place its out-of-memory
+// failures are reported at (out_of_memory_site.h) and its tracking of rejected
 // promises (rejection_tracker.h) are parts of it.
 //
 // The engine allows one context per thread, so while a ScriptContext lives,
@@ -72,6 +74,8 @@ class ScriptContext {
   JSContext* context = nullptr;
   std::unique_ptr<JS::PersistentRooted<JSObject*>> global;
   ScriptRuntime* runtime = nullptr;
+  // Outlives the memory limit and the rejection tracker, which note in it and read it.
+  OutOfMemorySite outOfMemorySite;
   std::unique_ptr<MemoryLimit> memory;
   std::unique_ptr<RejectionTracker> rejections;
   std::unique_ptr<JobEnvironment> jobEnvironment;

@@ -137,6 +137,34 @@ TEST(Memory, OnlyARealShortageFailsAndEachFailureIsReportedWhereItHappened) {
   unsetenv("ORU_MEMORY_LIMIT");
 }
 
+TEST(Memory, AScriptThatHoldsOnAfterCatchingFailsAgainUntilItLetsGo) {
+  // Each time the script catches the failure but keeps what it held, its
+  // next demand for more fails again, in the heap as over the budget; once
+  // it lets go, and once a script that held on has ended, there is room.
+  setenv("ORU_MEMORY_LIMIT", "256", 1);
+  expectRun(
+      runScripts({{"main.js",
+                   "var caught = [];\n"
+                   "print(runScript('heap.js') + ' ');\n"
+                   "var kept = [];\n"
+                   "for (var round = 0; round < 3; ++round) {\n"
+                   "  try { for (;;) kept.push(new Array(1e5).fill(round)); }\n"
+                   "  catch (e) { caught.push(e); }\n"
+                   "}\n"
+                   "held = kept = null;\n"
+                   "var after = [];\n"
+                   "for (var i = 0; i < 1000; ++i) after.push({i: i, list: new Array(1e3)});\n"
+                   "print(caught.length + ' ' + caught[5] + ' ' + after.length);"},
+                  {"heap.js",
+                   "var held = [];\n"
+                   "for (var round = 0; round < 3; ++round) {\n"
+                   "  try { for (;;) held.push({n: held.length}); } catch (e) { caught.push(e); }\n"
+                   "}"}},
+                 {}, 300),
+      "true 6 out of memory 1000", 0);
+  unsetenv("ORU_MEMORY_LIMIT");
+}
+
 TEST(Print, MegabytesArriveWholeAndInOrder) {
   ProgramResult result = runScripts(
       {{"main.js",
