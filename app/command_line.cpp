@@ -16,6 +16,7 @@ constexpr char defaultScript[] = "main.js";
 
 constexpr char usage[] =
     "Usage: oru [--watch] [SCRIPT | DIR]\n"
+    "       oru --export-web SCRIPT | DIR OUT\n"
     "Runs a JavaScript game or animation drawn in glowing strokes.\n"
     "\n"
     "  oru             run main.js in the working directory\n"
@@ -24,6 +25,9 @@ constexpr char usage[] =
     "  --watch [SCRIPT | DIR]\n"
     "                  run it, and again whenever a .js file under its folder\n"
     "                  is saved; a script error is shown in the window\n"
+    "  --export-web SCRIPT | DIR OUT\n"
+    "                  write a web page that plays the game in a browser into\n"
+    "                  the new folder OUT, or the archive OUT if it ends in .zip\n"
     "  -h, --help      print this help and exit\n"
     "  --version       print the version and what oru was built with, and exit\n"
     "\n"
@@ -88,6 +92,18 @@ StartupChoice chooseStartup(int argc, char* argv[]) {
     choice.answered = true;
   } else if (argument == "--watch") {
     return watchChoice(argc, argv);
+  } else if (argument == "--export-web") {
+    if (argc < 4) {
+      std::cout << "oru: --export-web needs a game and where to write it: "
+                   "oru --export-web SCRIPT | DIR OUT"
+                << std::endl;
+      choice.answered = true;
+      choice.answerStatus = 1;
+      return choice;
+    }
+    choice.exportWeb = true;
+    choice.exportGame = argv[2];
+    choice.exportOut = argv[3];
   } else if (argument == "--version") {
     std::cout << "oru " ORU_VERSION " (" << script::engineVersion() << ", " << engine::sdlVersion()
               << ")" << std::endl;

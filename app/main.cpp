@@ -10,6 +10,7 @@
 #include "app/script_host.h"
 #include "app/script_loader.h"
 #include "app/watch_mode.h"
+#include "app/web_export.h"
 #include "engine/frame.h"
 
 namespace {
@@ -33,7 +34,8 @@ int main(int argc, char* argv[]) {
   oru::app::keepFreedMemoryForReuse();
   oru::engine::startClock();
   const oru::app::StartupChoice startup = oru::app::chooseStartup(argc, argv);
-  if (startup.answered) return 0;
+  if (startup.answered) return startup.answerStatus;
+  if (startup.exportWeb) return oru::app::exportWeb(startup.exportGame, startup.exportOut);
   if (startup.watch) return oru::app::runWatching(startup.script, startup.watchedFolder);
   if (!oru::app::openScriptHost()) return 1;
   bool ok = oru::app::runScript(startup.script);

@@ -22,8 +22,16 @@ case "$release" in
     ;;
 esac
 
+# The web player's tests drive Debian's Chromium (headless) and Firefox ESR
+# (under Xvfb) with Node; Node and npm come from Debian unless a node and
+# npm are already installed (NodeSource's Node ships its own npm).
+node=""
+command -v node >/dev/null 2>&1 || node="nodejs"
+command -v npm >/dev/null 2>&1 || node="$node npm"
+
 packages="cmake make g++ pkg-config
-$engine libsdl1.2-dev libgl-dev libx11-dev
+$engine libsdl1.2-dev libgl-dev libx11-dev libzip-dev node-acorn
+chromium firefox-esr $node
 googletest libgtest-dev
 clang $sanitizers
 xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck
