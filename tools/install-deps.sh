@@ -34,7 +34,7 @@ $engine libsdl1.2-dev libgl-dev libx11-dev libzip-dev node-acorn
 chromium firefox-esr $node
 googletest libgtest-dev
 clang $sanitizers
-xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck
+xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck unzip
 $*"
 
 missing=""
