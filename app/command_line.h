@@ -8,8 +8,8 @@ namespace oru::app {
 struct StartupChoice {
   bool answered = false;  // an option was answered on standard output; end with answerStatus
   int answerStatus = 0;
-  std::string script;     // otherwise the startup script to run
-  bool watch = false;     // run it again whenever a script file under watchedFolder is saved
+  std::string script;  // otherwise the startup script to run
+  bool watch = false;  // run it again whenever a script file under watchedFolder is saved
   std::string watchedFolder;
   bool exportWeb = false;  // write a web page that plays exportGame into exportOut
   std::string exportGame;

@@ -133,7 +133,8 @@ std::string gameDescription(const Game& game) {
   }
   json << "],\n\"glow\": \"" << base64(engine::makeGlowTexture()) << "\",\n\"font\": [";
   for (int c = ' '; c <= '~'; ++c) {
-    json << (c > ' ' ? ", " : "") << jsonString(engine::glyphStrokes(static_cast<unsigned char>(c)));
+    json << (c > ' ' ? ", " : "")
+         << jsonString(engine::glyphStrokes(static_cast<unsigned char>(c)));
   }
   json << "]\n}\n";
   return json.str();
@@ -176,7 +177,8 @@ int exportWeb(const std::string& gameName, const std::string& out) {
     ok = ok && add(file.path, std::string(reinterpret_cast<const char*>(file.data), file.size));
   }
   ok = ok && add("player/game.json", gameDescription(game));
-  for (size_t i = 0; i < game.files.size(); ++i) ok = ok && add("game/" + game.files[i], contents[i]);
+  for (size_t i = 0; i < game.files.size(); ++i)
+    ok = ok && add("game/" + game.files[i], contents[i]);
   if (!ok || !target->finish()) return failed("cannot export: " + target->failure());
   std::cout << "Wrote " << count << " files, " << total << " bytes in all, to " << out
             << "; its index.html plays " << game.start << " when served over HTTP." << std::endl;

@@ -310,6 +310,8 @@
       keyMode: keyMode,
       keys: null,
       relayUrl: new URL('oru-relay?client=' + client, location.href).href,
+      // ?frame-delay=0 takes flip's sleep away, for measuring frame rates.
+      frameDelayMs: Number(new URLSearchParams(location.search).get('frame-delay') || 5),
     };
     if (keyMode === 'shared') {
       const keys = new SharedArrayBuffer(4 * (2 + 256));
