@@ -233,7 +233,7 @@
     if (!worker || performance.now() - lastFlipAt <= 1000 || player.hintShown) return;
     player.hintShown = true;
     hint.textContent =
-      'oru: the script has not called flip() for over a second, so its frame cannot respond; Stop ends it.';
+      'oru: the script has not called flip() for over a second, so the page gets no frames or keys through to it; Stop ends it.';
     hint.hidden = false;
     console.log(hint.textContent);
   }
