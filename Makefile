@@ -38,7 +38,9 @@ run: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target oru
 	./$(BUILD_DIR)/oru
 
+# The browsers of the web player's tests are installed for the tests alone.
 test: build
+	./tools/install-deps.sh chromium firefox-esr
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # The whole suite on Debian 13 (SpiderMonkey 128, SDL 1.2 through
@@ -127,6 +129,7 @@ checked-build: deps
 
 # The whole test suite in the checked build, with a short fuzzing run.
 check-sanitize: checked-build
+	./tools/install-deps.sh chromium firefox-esr
 	cd $(CHECKED_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # Fuzzes the script host for FUZZ_SECONDS (with the scripts' memory budget

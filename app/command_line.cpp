@@ -17,6 +17,7 @@ constexpr char defaultScript[] = "main.js";
 constexpr char usage[] =
     "Usage: oru [--watch] [SCRIPT | DIR]\n"
     "       oru --new NAME\n"
+    "       oru --export-web SCRIPT | DIR OUT\n"
     "Runs a JavaScript game or animation drawn in glowing strokes.\n"
     "\n"
     "  oru             run main.js in the working directory\n"
@@ -27,6 +28,9 @@ constexpr char usage[] =
     "                  is saved; a script error is shown in the window\n"
     "  --new NAME      make the folder NAME with a starter game, type declarations\n"
     "                  for editors (oru.d.ts, jsconfig.json) and a .gitignore\n"
+    "  --export-web SCRIPT | DIR OUT\n"
+    "                  write a web page that plays the game in a browser into\n"
+    "                  the new folder OUT, or the archive OUT if it ends in .zip\n"
     "  -h, --help      print this help and exit\n"
     "  --version       print the version and what oru was built with, and exit\n"
     "\n"
@@ -94,6 +98,18 @@ StartupChoice chooseStartup(int argc, char* argv[]) {
   } else if (argument == "--new") {
     choice.newGame = true;
     if (argc > 2) choice.gameFolder = argv[2];
+  } else if (argument == "--export-web") {
+    if (argc < 4) {
+      std::cerr << "oru: --export-web needs a game and where to write it: "
+                   "oru --export-web SCRIPT | DIR OUT"
+                << std::endl;
+      choice.answered = true;
+      choice.answerStatus = 1;
+      return choice;
+    }
+    choice.exportWeb = true;
+    choice.exportGame = argv[2];
+    choice.exportOut = argv[3];
   } else if (argument == "--version") {
     std::cout << "oru " ORU_VERSION " (" << script::engineVersion() << ", " << engine::sdlVersion()
               << ")" << std::endl;

@@ -6,12 +6,16 @@ namespace oru::app {
 
 // What the command line asks the program to do.
 struct StartupChoice {
-  bool answered = false;  // an option was answered on standard output; end with status 0
-  std::string script;     // otherwise the startup script to run
-  bool watch = false;     // run it again whenever a script file under watchedFolder is saved
+  bool answered = false;  // an option was answered; end with answerStatus
+  int answerStatus = 0;
+  std::string script;  // otherwise the startup script to run
+  bool watch = false;  // run it again whenever a script file under watchedFolder is saved
   std::string watchedFolder;
   bool newGame = false;  // make the game folder gameFolder instead of running a script
   std::string gameFolder;
+  bool exportWeb = false;  // write a web page that plays exportGame into exportOut
+  std::string exportGame;
+  std::string exportOut;
 };
 
 // Reads the command line. No argument: main.js. A folder: its main.js, with
@@ -20,8 +24,11 @@ struct StartupChoice {
 // --help, -h and --version are answered, and --watch [SCRIPT | DIR] runs the
 // same choice, main.js without one, in watch mode, watching the script's
 // folder (a folder is always made the working directory, so that its main.js
-// can appear later), and --new NAME asks for a new game folder NAME; anything
-// else is run as a script (and so reported missing).
+// can appear later); --new NAME asks for a new game folder NAME;
+// --export-web GAME OUT asks for the web export (without both names, the
+// usage is written to standard error and the choice is answered with status
+// 1); anything else is run as a script (and so reported missing, and an
+// unknown option named as such on standard error).
 StartupChoice chooseStartup(int argc, char* argv[]);
 
 }  // namespace oru::app

@@ -10,6 +10,7 @@
 #include "app/new_game.h"
 #include "app/script_host.h"
 #include "app/watch_mode.h"
+#include "app/web_export.h"
 #include "engine/clock.h"
 
 namespace {
@@ -40,8 +41,9 @@ int main(int argc, char* argv[]) {
   oru::app::keepFreedMemoryForReuse();
   oru::engine::startClock();
   const oru::app::StartupChoice startup = oru::app::chooseStartup(argc, argv);
-  if (startup.answered) return 0;
+  if (startup.answered) return startup.answerStatus;
   if (startup.newGame) return oru::app::makeNewGame(startup.gameFolder);
+  if (startup.exportWeb) return oru::app::exportWeb(startup.exportGame, startup.exportOut);
   if (startup.watch) return oru::app::runWatching(startup.script, startup.watchedFolder);
   return oru::app::programStatus(runOnce(startup.script));
 }

@@ -9,7 +9,7 @@
 #include <iostream>
 #include <vector>
 
-#include "app/starter_files.h"
+#include "app/embedded_files.h"
 
 namespace oru::app {
 
@@ -66,10 +66,9 @@ int makeNewGame(const std::string& folder) {
   }
   const std::string prefix = folder.back() == '/' ? folder : folder + "/";
   std::vector<std::string> written;
-  for (size_t i = 0; i < starterFileCount; ++i) {
-    const StarterFile& file = starterFiles[i];
-    const std::string path = prefix + file.name;
-    if (!writeNewFile(path, file.bytes, file.size)) {
+  for (const EmbeddedFile& file : starterFiles()) {
+    const std::string path = prefix + file.path;
+    if (!writeNewFile(path, reinterpret_cast<const char*>(file.data), file.size)) {
       std::cerr << "oru: cannot write " << path << ": " << std::strerror(errno) << std::endl;
       // What was made goes again, so a failed start leaves nothing behind.
       for (const std::string& made : written) std::remove(made.c_str());
@@ -79,8 +78,10 @@ int makeNewGame(const std::string& folder) {
     written.push_back(path);
   }
   std::cout << "Made the game " << folder << ":";
-  for (size_t i = 0; i < starterFileCount; ++i) {
-    std::cout << (i == 0 ? " " : ", ") << starterFiles[i].name;
+  const char* separator = " ";
+  for (const EmbeddedFile& file : starterFiles()) {
+    std::cout << separator << file.path;
+    separator = ", ";
   }
   std::cout << "\nNext:\n  cd " << shellWord(folder) << "\n  oru --watch" << std::endl;
   return 0;

@@ -17,6 +17,12 @@
 #
 # `bench/run.sh --only new [RUNS]` times `oru --new` and the new starter game
 # up to its window (median of RUNS, 10 by default; bench/new_game.sh).
+#
+# `bench/run.sh --only web` runs the web player's part alone (also run after
+# the rest by a full run): frames per second in headless Chromium against
+# native oru and against a minimal WebGL reference, with the same strokes,
+# and the export and first-frame times of the default demo
+# (bench/web/web_bench.js, writing build/bench/web.csv).
 set -eu
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -60,6 +66,24 @@ if [ "${1:-}" = --only ] && [ "${2:-}" = new ]; then
   exec ./tests/with_display.sh bench/new_game.sh "$build" "${3:-10}"
 fi
 
+# The web player's part, on the virtual X server when there is no display
+# (the native side opens a window).
+web_bench() {
+  ./tools/install-deps.sh chromium
+  cmake --build "$build" --target oru oru_bench web_test_modules -j "$(nproc 2>/dev/null || echo 2)"
+  export NODE_PATH="$build/tests/web/node_modules"
+  if [ -n "${DISPLAY:-}" ]; then
+    node bench/web/web_bench.js "$build"
+  else
+    ./tests/with_display.sh node bench/web/web_bench.js "$build"
+  fi
+}
+
+if [ "${1:-}" = --only ] && [ "${2:-}" = web ]; then
+  web_bench
+  exit 0
+fi
+
 ./tools/install-deps.sh heaptrack love
 cmake --build "$build" --target bench_programs -j "$(nproc 2>/dev/null || echo 2)"
 # The heap profiles are read by heap_profile, whose test runs first.
@@ -68,6 +92,9 @@ cmake --build "$build" --target bench_programs -j "$(nproc 2>/dev/null || echo 2
 # Frames must not wait for a vertical blank on a real display.
 export vblank_mode=0
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$build/bench/bench_driver" "$build" "$@"
+  "$build/bench/bench_driver" "$build" "$@"
+else
+  ./tests/with_display.sh "$build/bench/bench_driver" "$build" "$@"
 fi
-exec ./tests/with_display.sh "$build/bench/bench_driver" "$build" "$@"
+# A part of the driver's own (--only) leaves the web player's row out.
+if [ "${1:-}" != --only ]; then web_bench; fi

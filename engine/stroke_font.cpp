@@ -132,14 +132,17 @@ void addGlyph(const char* strokes, float left, float top, float unit,
 
 }  // namespace
 
+const char* glyphStrokes(unsigned char character) {
+  return (character >= ' ' && character <= '~') ? glyphs[character - ' '] : glyphs['?' - ' '];
+}
+
 float characterAdvance(float capHeight) { return capHeight * advanceUnits / capUnits; }
 
 std::vector<TextSegment> layOutText(std::string_view text, float left, float top, float capHeight) {
   const float unit = capHeight / capUnits;
   std::vector<TextSegment> segments;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
-    const char* strokes = (byte >= ' ' && byte <= '~') ? glyphs[byte - ' '] : glyphs['?' - ' '];
+    const char* strokes = glyphStrokes(static_cast<unsigned char>(text[i]));
     addGlyph(strokes, left + i * characterAdvance(capHeight), top, unit, segments);
   }
   return segments;

@@ -13,6 +13,12 @@ struct TextSegment {
   float x1, y1, x2, y2;
 };
 
+// The strokes of a printable ASCII character (' ' to '~'), as laid out on a grid of whole units:
+// polylines separated by spaces, each a run of points written as two digits x y (x 0..4, y 0 at the
+// cap line to 6 at the baseline, descenders to 9); a polyline of one point is a dot. Any other
+// byte gives the strokes of '?'.
+const char* glyphStrokes(unsigned char character);
+
 // The horizontal distance from one character to the next in text of the given cap height.
 float characterAdvance(float capHeight);
 

@@ -22,17 +22,22 @@ case "$release" in
     ;;
 esac
 
+# The program embeds the web player with its parser (node-acorn) and writes
+# zip archives (libzip). The browsers the web player's tests drive (Debian's
+# Chromium and Firefox ESR) are large and only the tests need them: `make
+# test` names them as extra packages.
 packages="cmake make g++ pkg-config
-$engine libsdl1.2-dev libgl-dev libx11-dev
+$engine libsdl1.2-dev libgl-dev libx11-dev libzip-dev node-acorn
 googletest libgtest-dev
 clang $sanitizers
-xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck
+xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck unzip
 $*"
 
 # Node and npm run the TypeScript compiler that checks the scripts against
-# their type declarations (tests/types). Debian's are installed only when no
-# node or npm is on the path: another build of Node (NodeSource's, whose
-# nodejs package bundles npm) conflicts with Debian's npm package.
+# their type declarations (tests/types) and drive the browsers of the web
+# player's tests (tests/web). Debian's are installed only when no node or npm
+# is on the path: another build of Node (NodeSource's, whose nodejs package
+# bundles npm) conflicts with Debian's npm package.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
   packages="$packages nodejs npm"
 fi
