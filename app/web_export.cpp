@@ -9,8 +9,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/export_target.h"
 #include "app/embedded_files.h"
+#include "app/export_target.h"
 #include "engine/glow_texture.h"
 #include "engine/stroke_font.h"
 

@@ -27,7 +27,6 @@ constexpr uint32_t heapRoomAfterFailure = MemoryLimit::heapBytes / 8;
 constexpr int releaseWaits = 20;
 constexpr useconds_t releaseWaitMicroseconds = 10000;
 
-
 }  // namespace
 
 size_t dataBytes() {
