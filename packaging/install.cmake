@@ -41,12 +41,23 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz DESTINATION ${ORU_
 # The README's pictures, where its links find them.
 install(DIRECTORY docs/ DESTINATION ${ORU_DOC_DIR}/docs FILES_MATCHING PATTERN "*.png")
 
-# The manual page names the version, the installed examples folder and declarations.
-set(ORU_EXAMPLES_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/oru/examples)
-set(ORU_DOC_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/doc/oru)
-set(ORU_DECLARATIONS_FULL_PATH ${CMAKE_INSTALL_FULL_DATADIR}/oru/oru.d.ts)
-string(TIMESTAMP ORU_MANUAL_DATE "%Y-%m-%d" UTC)
-configure_file(packaging/oru.1.in ${CMAKE_CURRENT_BINARY_DIR}/oru.1 @ONLY)
+# The manual page is packaging/oru.1 itself, readable in the source tree. It
+# names the package's folders under /usr/share; the installed copy names this
+# prefix's data folder instead (/usr/local/share for `make install`). The
+# page's version is the project's: the install test fails when they differ.
+file(READ packaging/oru.1 ORU_MANUAL)
+if(NOT CMAKE_INSTALL_FULL_DATADIR STREQUAL "/usr/share")
+  string(REPLACE "/usr/share/" "${CMAKE_INSTALL_FULL_DATADIR}/" ORU_MANUAL "${ORU_MANUAL}")
+endif()
+# Written only when it changes, so that configuring again rebuilds nothing.
+set(ORU_MANUAL_BUILT "")
+if(EXISTS ${CMAKE_CURRENT_BINARY_DIR}/oru.1)
+  file(READ ${CMAKE_CURRENT_BINARY_DIR}/oru.1 ORU_MANUAL_BUILT)
+endif()
+if(NOT ORU_MANUAL STREQUAL ORU_MANUAL_BUILT)
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/oru.1 "${ORU_MANUAL}")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS packaging/oru.1)
 # Compressed, as Debian keeps manual pages; -n leaves the date out of the file.
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/oru.1.gz
   COMMAND gzip -9nkf ${CMAKE_CURRENT_BINARY_DIR}/oru.1
@@ -55,6 +66,7 @@ add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/oru.1.gz
 add_custom_target(manual ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/oru.1.gz)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/oru.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+set(ORU_EXAMPLES_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/oru/examples)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME oru)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -2,7 +2,8 @@
 # Installs the build into a temporary DESTDIR as `make install` does, checks
 # what a user finds there (the program runs scripts from any folder, the
 # examples run from their installed folder, the manual page renders without
-# warnings), then uninstalls with the install manifest.
+# warnings and names this version and prefix), then uninstalls with the
+# install manifest.
 #
 #   install_test.sh SOURCE_DIR BUILD_DIR PREFIX VERSION
 set -eu
@@ -41,6 +42,10 @@ for file in bin/oru share/man/man1/oru.1.gz share/doc/oru/README.md share/doc/or
   [ -f "$root$prefix/$file" ] || fail "$prefix/$file is not installed"
 done
 [ -x "$root$prefix/bin/oru" ] || fail "$prefix/bin/oru is not executable"
+# The user guide is the documentation installed; the developers' file is not.
+cmp -s "$source_dir/README.md" "$root$prefix/share/doc/oru/README.md" ||
+  fail "$prefix/share/doc/oru/README.md is not README.md"
+[ ! -e "$root$prefix/share/doc/oru/DEVELOPING.md" ] || fail "DEVELOPING.md is installed"
 
 # A game in a folder of its own: main.js by default, paths relative to it.
 mkdir -p "$tmp/game/levels"
@@ -84,13 +89,30 @@ esac
 grep -q '^License: Expat$' "$root$prefix/share/doc/oru/copyright" ||
   fail "the copyright file names no Expat licence"
 
-# The manual page: no warnings from the formatter, the version, the examples
-# folder and all 21 functions.
+# The manual page in the source tree, as `man ./packaging/oru.1` shows it:
+# no warnings, and the project's version on its title line.
+source_page="$source_dir/packaging/oru.1"
+LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$source_page" >/dev/null 2>"$tmp/man-warnings" ||
+  fail "man could not render packaging/oru.1"
+[ ! -s "$tmp/man-warnings" ] || fail "packaging/oru.1 renders with warnings: $(cat "$tmp/man-warnings")"
+title=$(grep '^\.TH ' "$source_page")
+case "$title" in
+  *'"oru '"$version"'"'*) ;;
+  *) fail "packaging/oru.1 is for another version than $version: $title" ;;
+esac
+
+# The installed page: no warnings from the formatter, the version, the
+# prefix's folders in place of the package's, and all 21 functions.
 page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root$prefix/share/man/man1/oru.1.gz" \
   2>"$tmp/man-warnings") || fail "man could not render oru.1.gz"
 [ ! -s "$tmp/man-warnings" ] || fail "oru.1.gz renders with warnings: $(cat "$tmp/man-warnings")"
+if [ "$prefix" != /usr ]; then
+  case "$page" in
+    *"/usr/share/"*) fail "the manual page installed under $prefix names /usr/share" ;;
+  esac
+fi
 for text in "oru $version" "cd $prefix/share/oru/examples && oru asteroids.js" "--help" "--version" \
-  "--new" "$prefix/share/oru/oru.d.ts" \
+  "--new" "$prefix/share/oru/oru.d.ts" "$prefix/share/doc/oru" \
   "folder/main.js" \
   "runScript(fileName)" "print(text)" "initORU(width," "getTime()" "clear()" "flip()" \
   "drawPoint(x, y)" "setLineWidth(width)" "setCoordSystem(left," "setColor(red," \
@@ -99,6 +121,17 @@ for text in "oru $version" "cd $prefix/share/oru/examples && oru asteroids.js" "
   case "$page" in
     *"$text"*) ;;
     *) fail "the manual page does not show '$text'" ;;
+  esac
+done
+
+# The messages a user meets, as the page's source spells them (the rendered
+# page may break a line inside one).
+source=$(gzip -dc "$root$prefix/share/man/man1/oru.1.gz")
+for text in "unknown option" "stopping it." "was saved; running" "The game has ended." \
+  "Save a script to run the game again; Escape quits." "in its own folder"; do
+  case "$source" in
+    *"$text"*) ;;
+    *) fail "the manual page does not mention '$text'" ;;
   esac
 done
 

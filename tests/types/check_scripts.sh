@@ -1,8 +1,9 @@
 #!/bin/sh
 # Checks oru's scripts against the type declarations templates/new-game/oru.d.ts
 # with the TypeScript compiler (--checkJs --noEmit): every example with the
-# helpers in examples/lib, the default demo main.js, and the starter game
-# through its own jsconfig.json, as an editor sees it. Then a copy of the
+# helpers in examples/lib, the default demo main.js, the scripts of the user
+# guide (README.md's JavaScript blocks), and the starter game through its own
+# jsconfig.json, as an editor sees it. Then a copy of the
 # starter with a misspelled function and a missing argument must be flagged,
 # so that a check that flags nothing cannot pass. Any failure fails; the
 # compiler's own messages say where.
@@ -22,7 +23,14 @@ fail() {
 
 # Each script is a program of its own: scripts share one global scope, so two
 # examples checked together would clash over their top-level names.
-for script in main.js examples/*.js; do
+# The user guide's scripts, one file each.
+awk -v dir="$tmp" '
+  /^```js$/ { n++; file = dir "/readme-" n ".js"; next }
+  /^```$/ { file = ""; next }
+  file != "" { print > file }
+' README.md
+[ -n "$(ls "$tmp"/readme-*.js 2>/dev/null)" ] || fail "README.md holds no JavaScript block"
+for script in main.js examples/*.js "$tmp"/readme-*.js; do
   "$tsc" --allowJs --checkJs --noEmit --strict false --target es2022 --lib es2022 \
     templates/new-game/oru.d.ts examples/lib/*.js "$script" || fail "$script"
 done
