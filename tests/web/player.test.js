@@ -102,18 +102,25 @@ describe('frames', () => {
     const lit = [];
     for (let i = 0; i < 20; ++i) lit.push(frame.rgb[(20 * 200 + 5 + i * 10) * 3] > 100);
     assert.deepStrictEqual(lit, new Array(20).fill(true));
-    // Cleared frames start black: only the last spot is left.
+    // Cleared frames start black: only the last spot is left. A frame that
+    // then does not begin with clear still carries on from it, drawn in
+    // another coordinate system as it was.
     await page.close();
     const cleared = support.makeGame({
       'main.js': `initORU(200, 40, false); setLineWidth(6);
-        for (var i = 0; i < 20; ++i) { clear(); drawPoint(5 + i * 10, 20); flip(); }
+        for (var i = 0; i < 20; ++i) {
+          clear(); setCoordSystem(0, 100, 0, 20); setLineWidth(3);
+          drawPoint((5 + i * 10) / 2, 10); setCoordSystem(0, 200, 0, 40); setLineWidth(6); flip();
+        }
+        drawPoint(100, 30); flip();
         print("drawn\\n"); while (!escDown()) flip();`,
     });
     const clearedPage = await play(cleared);
     await support.waitForOutput(clearedPage, 'drawn');
     const last = await support.readFrame(clearedPage);
     assert.ok(last.rgb[(20 * 200 + 5) * 3] < 10, 'the first spot is gone');
-    assert.ok(last.rgb[(20 * 200 + 195) * 3] > 100, 'the last spot is there');
+    assert.ok(last.rgb[(20 * 200 + 195) * 3] > 100, 'the spot of the last cleared frame is there');
+    assert.ok(last.rgb[(30 * 200 + 100) * 3] > 100, 'the spot drawn without clear is there');
     await clearedPage.close();
   });
 

@@ -213,7 +213,10 @@
   let copyProgram = null;
   let projectionLocation = null;
   let glowTexture = null;
-  let keptTexture = null;
+  // A texture of the frame's own (a framebuffer object) for games that do
+  // not begin their frames with clear; see "keeping the last frame".
+  let frameTexture = null;
+  let frameBuffer = null;
   let cornerBuffer = null;
   let copyBuffer = null;
   let glowTexels = null;
@@ -224,12 +227,31 @@
   let colorBlue = 1;
   const projection = new Float32Array(16);
 
-  // Whether this frame has been drawn into or cleared since the last flip,
-  // whether the last frame shown is kept to carry on from, and how many
-  // frames in a row began with clear.
+  // Whether this frame has been drawn into or cleared since the last flip.
   let frameTouched = false;
-  let frameKept = false;
+
+  // ------------------------------------------------ keeping the last frame
+  //
+  // Natively a frame that does not begin with clear carries on from the last
+  // one shown; here the canvas starts black after each hand-over. A game
+  // that does not clear draws into its frame texture, which keeps what it
+  // holds and is copied to the canvas at each flip (about 5 ms a frame in a
+  // software renderer). A game that begins its frames with clear (most do)
+  // draws straight on the canvas, and the strokes drawn since the frame's
+  // last clear are logged (their corners and projections), so that a frame
+  // that does not begin with clear first draws the last frame again into the
+  // frame texture and carries on from there.
+  const logLimitFloats = 8 << 20;
+  let intoTexture = true;
+  // Frames in a row that began with clear.
   let clearedStarts = 0;
+  // The batches drawn since the last clear of this frame and of the last
+  // frame shown: each the float range of its corners in the log and its projection.
+  let logFloats = new Float32Array(1 << 16);
+  let logUsed = 0;
+  let frameLog = [];
+  let shownLog = [];
+  let shownLogFloats = new Float32Array(0);
 
   const strokeVertexShader =
     'attribute vec2 position; attribute vec2 texel; attribute vec3 color;\n' +
@@ -323,17 +345,22 @@
       copyBuffer = gl.createBuffer();
       gl.bindBuffer(gl.ARRAY_BUFFER, copyBuffer);
       gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 1, -1, 1, 1, -1, 1]), gl.STATIC_DRAW);
-      keptTexture = gl.createTexture();
+      frameTexture = gl.createTexture();
+      frameBuffer = gl.createFramebuffer();
     }
     canvas.width = w;
     canvas.height = h;
-    gl.bindTexture(gl.TEXTURE_2D, keptTexture);
-    // RGB, as the frame has no alpha to copy from.
-    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, w, h, 0, gl.RGB, gl.UNSIGNED_BYTE, null);
+    gl.bindTexture(gl.TEXTURE_2D, frameTexture);
+    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, w, h, 0, gl.RGBA, gl.UNSIGNED_BYTE, null);
     gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
     gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
     gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
     gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
+    gl.bindFramebuffer(gl.FRAMEBUFFER, frameBuffer);
+    gl.framebufferTexture2D(gl.FRAMEBUFFER, gl.COLOR_ATTACHMENT0, gl.TEXTURE_2D, frameTexture, 0);
+    intoTexture = true;
+    clearedStarts = 0;
+    forgetLogs();
     useStrokeState();
     gl.viewport(0, 0, w, h);
     gl.clearColor(0, 0, 0, 0);
@@ -341,8 +368,6 @@
     width = w;
     height = h;
     frameTouched = true;
-    frameKept = false;
-    clearedStarts = 0;
     return true;
   }
 
@@ -368,9 +393,74 @@
   // Draws the queued quads into the frame and empties the queue.
   function drawQueued() {
     if (queuedQuads === 0) return;
-    gl.bufferSubData(gl.ARRAY_BUFFER, 0, corners.subarray(0, queuedQuads * 4 * floatsPerCorner));
+    const floats = queuedQuads * 4 * floatsPerCorner;
+    // A frame too large to log moves into the frame texture before it goes on.
+    if (!intoTexture && logUsed + floats > logLimitFloats) drawIntoTexture(frameLog, logFloats);
+    gl.bufferSubData(gl.ARRAY_BUFFER, 0, corners.subarray(0, floats));
     gl.drawElements(gl.TRIANGLES, queuedQuads * 6, gl.UNSIGNED_SHORT, 0);
     queuedQuads = 0;
+    if (!intoTexture) logBatch(floats);
+  }
+
+  // Keeps the batch just drawn on the canvas in the frame's log.
+  function logBatch(floats) {
+    if (logUsed + floats > logFloats.length) {
+      const grown = new Float32Array(min(logLimitFloats, max(2 * logFloats.length, logUsed + floats)));
+      grown.set(logFloats.subarray(0, logUsed));
+      logFloats = grown;
+    }
+    logFloats.set(corners.subarray(0, floats), logUsed);
+    frameLog.push({ first: logUsed, floats: floats, projection: projection.slice() });
+    logUsed += floats;
+  }
+
+  function forgetLogs() {
+    frameLog = [];
+    shownLog = [];
+    logUsed = 0;
+  }
+
+  // Moves drawing into the frame texture, drawing there first the batches of
+  // log (after a clear): the frame as it was on the canvas.
+  function drawIntoTexture(log, floats) {
+    gl.bindFramebuffer(gl.FRAMEBUFFER, frameBuffer);
+    gl.clear(gl.COLOR_BUFFER_BIT);
+    for (const batch of log) {
+      gl.uniformMatrix4fv(projectionLocation, false, batch.projection);
+      gl.bufferSubData(gl.ARRAY_BUFFER, 0, floats.subarray(batch.first, batch.first + batch.floats));
+      gl.drawElements(gl.TRIANGLES, (batch.floats / 4 / floatsPerCorner) * 6, gl.UNSIGNED_SHORT, 0);
+    }
+    gl.uniformMatrix4fv(projectionLocation, false, projection);
+    intoTexture = true;
+    forgetLogs();
+  }
+
+  // The first drawing or clear of a frame: a frame that begins with clear
+  // needs nothing of the last one, so after two such frames in a row the
+  // game draws straight on the canvas; one that does not carries on from
+  // the last frame shown.
+  function beginFrame(withClear) {
+    frameTouched = true;
+    if (!withClear) {
+      clearedStarts = 0;
+      if (!intoTexture) drawIntoTexture(shownLog, shownLogFloats);
+      return;
+    }
+    if (++clearedStarts >= 2 && intoTexture) {
+      gl.bindFramebuffer(gl.FRAMEBUFFER, null);
+      intoTexture = false;
+    }
+  }
+
+  // Clears the frame being drawn; what was drawn before is no longer needed.
+  function clearFrame() {
+    if (!frameTouched) beginFrame(true);
+    drawQueued();
+    gl.clear(gl.COLOR_BUFFER_BIT);
+    if (!intoTexture) {
+      frameLog = [];
+      logUsed = 0;
+    }
   }
 
   // Copies texture to the whole frame, replacing what it holds.
@@ -386,18 +476,11 @@
     useStrokeState();
   }
 
-  // Called before the first drawing of a frame that did not begin with
-  // clear: the frame carries on from the last one shown, as natively.
-  function carryOnFrame() {
-    frameTouched = true;
-    clearedStarts = 0;
-    if (frameKept) copyOver(keptTexture);
-  }
 
   // Room for count more quads in the queue, drawing what it holds first when
   // they would not fit; returns the float index of the first free corner.
   function queueQuads(count) {
-    if (!frameTouched) carryOnFrame();
+    if (!frameTouched) beginFrame(false);
     if (queuedQuads + count > batchQuads) drawQueued();
     const at = queuedQuads * 4 * floatsPerCorner;
     queuedQuads += count;
@@ -486,23 +569,31 @@
     projection[15] = 1;
   }
 
-  // Shows the frame: the page gets it as an ImageBitmap. After the hand-over
-  // the browser starts the next frame black, so the frame is kept (a copy on
-  // the GPU) unless the game has been beginning its frames with clear.
+  // Shows the frame: the page gets it as an ImageBitmap, and the canvas
+  // starts black. Drawn into the frame texture, the frame is copied to the
+  // canvas and stays in the texture; drawn on the canvas, its log is kept.
   function showFrame() {
     if (!gl) return;
-    // Nothing drawn and nothing kept: the page still shows this very frame
-    // (a game that waits, flipping, on its last picture).
-    if (!frameTouched && !frameKept) return;
-    if (!frameTouched) carryOnFrame();
+    // Nothing drawn: the page still shows this very frame (a game that
+    // waits, flipping, on its last picture).
+    if (!frameTouched) return;
     drawQueued();
-    frameKept = clearedStarts < 2;
-    if (frameKept) {
-      gl.bindTexture(gl.TEXTURE_2D, keptTexture);
-      gl.copyTexSubImage2D(gl.TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
-      gl.bindTexture(gl.TEXTURE_2D, glowTexture);
+    if (intoTexture) {
+      gl.bindFramebuffer(gl.FRAMEBUFFER, null);
+      copyOver(frameTexture);
     }
     const bitmap = canvas.transferToImageBitmap();
+    if (intoTexture) {
+      gl.bindFramebuffer(gl.FRAMEBUFFER, frameBuffer);
+    } else {
+      // The frame's log is the last frame's now; the next frame logs into the other array.
+      const spare = shownLogFloats;
+      shownLog = frameLog;
+      shownLogFloats = logFloats;
+      frameLog = [];
+      logFloats = spare.length > 0 ? spare : new Float32Array(1 << 16);
+      logUsed = 0;
+    }
     post({ t: 'frame', bitmap: bitmap, text: printed }, [bitmap]);
     printed = '';
     frameTouched = false;
@@ -564,8 +655,7 @@
     const columns = max(8, floor((w - 2 * margin) / capHeight));
     setProjection(0, w, 0, h);
     useStrokeState();
-    frameTouched = true;
-    gl.clear(gl.COLOR_BUFFER_BIT);
+    clearFrame();
     halfLineWidth = capHeight / 5 / 2;
     let top = margin;
     lines.forEach((line, index) => {
@@ -579,7 +669,6 @@
         top += capHeight * 2;
       }
     });
-    clearedStarts = 2;
     showFrame();
   }
 
@@ -809,12 +898,7 @@
     },
     function clear() {
       if (!gl) return null;
-      if (!frameTouched) {
-        frameTouched = true;
-        ++clearedStarts;
-      }
-      drawQueued();
-      gl.clear(gl.COLOR_BUFFER_BIT);
+      clearFrame();
       return null;
     },
     function flip() {
