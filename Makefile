@@ -43,21 +43,6 @@ test: build
 	./tools/install-deps.sh chromium firefox-esr
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# The whole suite on Debian 13 (SpiderMonkey 128, SDL 1.2 through
-# sdl12-compat), in a Debian 13 root made with debootstrap and kept in
-# DEBIAN13_ROOT for the next run; needs root.
-DEBIAN13_ROOT := /var/cache/oru/debian-13
-# Runs a command in the Debian 13 root, with this folder as /oru.
-IN_DEBIAN13 := ./tools/debian-root.sh run "$(DEBIAN13_ROOT)" --bind "$(CURDIR):/oru" --
-DEBIAN13_BUILD_DIR := build-debian13
-test-debian13: debian13-root
-	$(IN_DEBIAN13) sh -c 'cd /oru && ./tools/install-deps.sh && make test BUILD_DIR=$(DEBIAN13_BUILD_DIR)'
-
-# The Debian 13 root, made when missing or unfinished.
-debian13-root:
-	./tools/install-deps.sh debootstrap
-	./tools/debian-root.sh make 13 "$(DEBIAN13_ROOT)"
-
 # The program, examples, README and manual page under PREFIX (DESTDIR
 # honoured); what was installed is listed in
 # $(INSTALL_BUILD_DIR)/install_manifest.txt, which `make uninstall` reads.
@@ -90,32 +75,41 @@ test-package: deb
 	./tools/install-deps.sh debootstrap
 	./tests/package/fresh_install.sh "$$(. /etc/os-release && echo $$VERSION_CODENAME)" $(DEB_DIR)/oru_*.deb
 
-# The same for Debian 13: the package is built in the Debian 13 build root
-# and installed into a fresh minimal Debian 13 root.
-DEBIAN13_DEB_DIR := build-deb-debian13
-test-package-debian13: debian13-root
-	$(IN_DEBIAN13) sh -c 'cd /oru && make deb lint-package DEB_DIR=$(DEBIAN13_DEB_DIR)'
-	./tests/package/fresh_install.sh trixie $(DEBIAN13_DEB_DIR)/oru_*.deb
-
 # lintian, the release's own, on the package `make deb` built: any error or
 # warning fails.
 lint-package:
 	./tools/install-deps.sh lintian
 	lintian --fail-on error,warning --display-info $(DEB_DIR)/oru_*.deb
 
-# The same two on Debian testing (SpiderMonkey 140, sdl12-compat over
-# sdl2-compat over SDL 3), in a root kept in DEBIAN_TESTING_ROOT. Testing
-# moves: when its archive cannot be installed, before oru's own build starts,
-# each prints "SKIPPED: Debian testing archive unavailable: <reason>" and
-# succeeds (tools/debian-testing.sh).
+# The whole suite, and the package as test-package makes and checks it
+# (lintian on 13 only), on Debian 13 (SpiderMonkey 128, SDL 1.2 through
+# sdl12-compat) and on Debian testing (SpiderMonkey 140, sdl12-compat over
+# sdl2-compat over SDL 3), each in a root made with debootstrap and kept for
+# the next run, with this folder as /oru; needs root (tools/debian-release.sh). Testing moves: when its archive
+# cannot be installed, before oru's own build starts, its targets print
+# "SKIPPED: Debian testing archive unavailable: <reason>" and succeed.
+ON_DEBIAN := ./tools/debian-release.sh
+DEBIAN13_ROOT := /var/cache/oru/debian-13
+DEBIAN13_BUILD_DIR := build-debian13
+DEBIAN13_DEB_DIR := build-deb-debian13
 DEBIAN_TESTING_ROOT := /var/cache/oru/debian-testing
 DEBIAN_TESTING_BUILD_DIR := build-debian-testing
 DEBIAN_TESTING_DEB_DIR := build-deb-debian-testing
+test-debian13:
+	$(ON_DEBIAN) test 13 "$(DEBIAN13_ROOT)" $(DEBIAN13_BUILD_DIR)
+
+test-package-debian13:
+	$(ON_DEBIAN) package 13 "$(DEBIAN13_ROOT)" $(DEBIAN13_DEB_DIR)
+
+# The Debian 13 root alone, made when missing or unfinished.
+debian13-root:
+	$(ON_DEBIAN) root 13 "$(DEBIAN13_ROOT)"
+
 test-debian-testing:
-	./tools/debian-testing.sh test "$(DEBIAN_TESTING_ROOT)" $(DEBIAN_TESTING_BUILD_DIR)
+	$(ON_DEBIAN) test testing "$(DEBIAN_TESTING_ROOT)" $(DEBIAN_TESTING_BUILD_DIR)
 
 test-package-debian-testing:
-	./tools/debian-testing.sh package "$(DEBIAN_TESTING_ROOT)" $(DEBIAN_TESTING_DEB_DIR)
+	$(ON_DEBIAN) package testing "$(DEBIAN_TESTING_ROOT)" $(DEBIAN_TESTING_DEB_DIR)
 
 bench: build
 	./bench/run.sh

@@ -1,151 +1,141 @@
+// The glow texture checked by what its shape must be, not by a copy of its
+// levels: the straight rows are the falloff curve mirrored about the strip's
+// centre line, the two round parts fall off evenly in every direction, and
+// everything outside the shapes is dark.
 #include "engine/glow_texture.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <string>
 #include <vector>
 
 using namespace oru::engine;
 
 namespace {
 
-constexpr int textureSide = 128;
+constexpr int side = glowTextureSize;
+constexpr int half = side / 2;
 
-// The falloff levels at distances 0.5, 1.5, ..., 31.5.
-const int profileLevels[32] = {252, 249, 244, 238, 231, 223, 214, 203, 192, 181, 168,
-                               155, 140, 126, 112, 98,  86,  74,  64,  54,  46,  38,
-                               31,  25,  19,  14,  10,  6,   4,   2,   0,   0};
-
-// Reference falloff: find the two profile points around the distance and
-// interpolate between them.
-double referenceLevel(double distance) {
-  if (distance <= 0.5) return profileLevels[0];
-  if (distance >= 31.5) return profileLevels[31];
-  for (int i = 0; i < 31; ++i) {
-    const double lo = i + 0.5;
-    const double hi = i + 1.5;
-    if (distance <= hi) {
-      return profileLevels[i] +
-             (profileLevels[i + 1] - profileLevels[i]) * (distance - lo) / (hi - lo);
-    }
-  }
-  return 0;
-}
-
-int radialLevel(double cx, double cy, int column, int row) {
-  return static_cast<int>(std::floor(referenceLevel(std::hypot(column - cx, row - cy)) + 0.5));
-}
-
-int texel(const std::vector<unsigned char>& texture, int column, int row) {
-  return texture[row * textureSide + column];
-}
+// A block of texels: columns [left, right), rows [top, bottom).
+struct Region {
+  int left, right, top, bottom;
+};
 
 class GlowTextureTest : public ::testing::Test {
  protected:
-  std::vector<unsigned char> texture = makeGlowTexture();
+  int at(int column, int row) const { return texture[row * side + column]; }
+
+  // The first texel of region not at level, or success.
+  ::testing::AssertionResult holdsOnly(const Region& region, int level) const {
+    for (int row = region.top; row < region.bottom; ++row)
+      for (int column = region.left; column < region.right; ++column)
+        if (at(column, row) != level)
+          return ::testing::AssertionFailure()
+                 << "texel (" << column << ", " << row << ") holds " << at(column, row);
+    return ::testing::AssertionSuccess();
+  }
+
+  // Whether region is a round glow centred on (centreX2 / 2, centreY2 / 2)
+  // (given doubled, so that a centre between texels is exact): texels at one
+  // distance from the centre hold one level, the level never rises with the
+  // distance, and each texel lies within bound of the falloff curve's level
+  // at its distance, rounded.
+  ::testing::AssertionResult isRoundGlow(const Region& region, int centreX2, int centreY2,
+                                         int bound) const {
+    // Levels by the square of the doubled distance, which is a whole number.
+    std::map<int, int> levelAt;
+    for (int row = region.top; row < region.bottom; ++row) {
+      for (int column = region.left; column < region.right; ++column) {
+        const int dx2 = 2 * column - centreX2, dy2 = 2 * row - centreY2;
+        const int level = at(column, row);
+        const auto [known, added] = levelAt.emplace(dx2 * dx2 + dy2 * dy2, level);
+        if (!added && known->second != level)
+          return ::testing::AssertionFailure()
+                 << "texel (" << column << ", " << row << ") holds " << level
+                 << ", another at its distance " << known->second;
+        const int curve = static_cast<int>(std::lround(profileLevel(std::hypot(dx2, dy2) / 2)));
+        if (std::abs(level - curve) > bound)
+          return ::testing::AssertionFailure() << "texel (" << column << ", " << row << ") holds "
+                                               << level << ", the curve " << curve;
+      }
+    }
+    int previous = 255;
+    for (const auto& [distance2, level] : levelAt) {
+      if (level > previous)
+        return ::testing::AssertionFailure()
+               << "the level rises to " << level << " at distance " << std::sqrt(distance2) / 2;
+      previous = level;
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  const std::vector<unsigned char> texture = makeGlowTexture();
 };
 
-TEST(LineProfile, HoldsTheFalloffLevels) {
-  ASSERT_EQ(glowTextureSize, textureSide);
-  for (int i = 0; i < 32; ++i) EXPECT_EQ(lineProfile[i], profileLevels[i]) << i;
+TEST(LineProfile, FallsFromItsPeakToNothing) {
+  EXPECT_EQ(lineProfile.front(), 252);
+  EXPECT_EQ(lineProfile.back(), 0);
+  for (size_t i = 1; i < lineProfile.size(); ++i)
+    EXPECT_LE(lineProfile[i], lineProfile[i - 1]) << "at point " << i;
 }
 
-TEST(ProfileLevel, ExactAtTheProfilePoints) {
-  EXPECT_FLOAT_EQ(profileLevel(0.5), 252.0f);
-  EXPECT_FLOAT_EQ(profileLevel(1.5), 249.0f);
-  EXPECT_FLOAT_EQ(profileLevel(13.5), 126.0f);
-  EXPECT_FLOAT_EQ(profileLevel(29.5), 2.0f);
-  EXPECT_FLOAT_EQ(profileLevel(30.5), 0.0f);
+TEST(ProfileLevel, FollowsTheProfileLinearlyBetweenItsPointsAndClampsOutside) {
+  const int points = static_cast<int>(lineProfile.size());
+  for (int i = 0; i < points; ++i) {
+    // The points lie at the distances 0.5, 1.5, ...
+    EXPECT_FLOAT_EQ(profileLevel(i + 0.5), lineProfile[i]) << "at point " << i;
+    if (i + 1 == points) break;
+    const float near = lineProfile[i], far = lineProfile[i + 1];
+    EXPECT_FLOAT_EQ(profileLevel(i + 1.0), (near + far) / 2) << "after point " << i;
+    EXPECT_FLOAT_EQ(profileLevel(i + 0.75), near + (far - near) / 4) << "after point " << i;
+  }
+  for (double inside : {-1.0, 0.0, 0.25}) EXPECT_FLOAT_EQ(profileLevel(inside), lineProfile[0]);
+  for (double outside : {31.5, 32.0, 45.0, 1e9}) EXPECT_FLOAT_EQ(profileLevel(outside), 0);
 }
 
-TEST(ProfileLevel, InterpolatesLinearlyBetweenPoints) {
-  EXPECT_FLOAT_EQ(profileLevel(1.0), 250.5f);
-  EXPECT_FLOAT_EQ(profileLevel(2.0), 246.5f);
-  EXPECT_FLOAT_EQ(profileLevel(15.75), 95.0f);  // 98 - 12 * 0.25
-  EXPECT_FLOAT_EQ(profileLevel(29.0), 3.0f);
-}
-
-TEST(ProfileLevel, ClampedOutsideTheProfile) {
-  EXPECT_FLOAT_EQ(profileLevel(0.0), 252.0f);
-  EXPECT_FLOAT_EQ(profileLevel(0.25), 252.0f);
-  EXPECT_FLOAT_EQ(profileLevel(31.5), 0.0f);
-  EXPECT_FLOAT_EQ(profileLevel(45.0), 0.0f);
-}
-
-TEST_F(GlowTextureTest, HasOneByteForEveryTexel) {
-  EXPECT_EQ(texture.size(), static_cast<size_t>(textureSide * textureSide));
-}
-
-TEST_F(GlowTextureTest, StraightRowsAreTheMirroredProfile) {
-  const int expected[64] = {0,   0,   2,   4,   6,   10,  14,  19,  25,  31,  38,  46,  54,
-                            64,  74,  86,  98,  112, 126, 140, 155, 168, 181, 192, 203, 214,
-                            223, 231, 238, 244, 249, 252, 252, 249, 244, 238, 231, 223, 214,
-                            203, 192, 181, 168, 155, 140, 126, 112, 98,  86,  74,  64,  54,
-                            46,  38,  31,  25,  19,  14,  10,  6,   4,   2,   0,   0};
-  for (int row = 31; row <= 110; ++row) {
-    for (int column = 0; column < 64; ++column) {
-      ASSERT_EQ(texel(texture, column, row), expected[column])
-          << "column " << column << " row " << row;
-    }
+TEST_F(GlowTextureTest, StraightRowsAreOneRowTheProfileMirroredAboutTheCentreLine) {
+  ASSERT_EQ(texture.size(), static_cast<size_t>(side * side));
+  for (int row = 32; row <= 110; ++row)
+    for (int column = 0; column < half; ++column)
+      ASSERT_EQ(at(column, row), at(column, 31)) << "column " << column << " row " << row;
+  for (int i = 0; i < half / 2; ++i) {
+    // Outward from the centre line, between columns 31 and 32, on both sides.
+    EXPECT_EQ(at(half / 2 + i, 31), lineProfile[i]) << "column " << half / 2 + i;
+    EXPECT_EQ(at(half / 2 - 1 - i, 31), lineProfile[i]) << "column " << half / 2 - 1 - i;
   }
 }
 
-TEST_F(GlowTextureTest, ClosingRowIsAFaintEdge) {
-  for (int column = 0; column < 64; ++column) {
-    const int expected = (column >= 2 && column <= 61) ? 2 : 0;
-    EXPECT_EQ(texel(texture, column, 111), expected) << "column " << column;
-  }
+TEST_F(GlowTextureTest, ClosingRowAndEmptyRegionsHoldExactlyTheirLevels) {
+  EXPECT_TRUE(holdsOnly({2, 62, 111, 112}, 2));
+  EXPECT_TRUE(holdsOnly({0, 2, 111, 112}, 0));
+  EXPECT_TRUE(holdsOnly({62, half, 111, 112}, 0));
+  EXPECT_TRUE(holdsOnly({0, half, 112, side}, 0));
+  EXPECT_TRUE(holdsOnly({half, side, half, side}, 0));
+  // The strip is dark along its outer columns and its top row, and the spot
+  // along every edge of its square, so that filtering never blends one shape
+  // into the other.
+  EXPECT_TRUE(holdsOnly({0, 1, 0, side}, 0));
+  EXPECT_TRUE(holdsOnly({half - 1, half, 0, side}, 0));
+  EXPECT_TRUE(holdsOnly({0, half, 0, 1}, 0));
+  EXPECT_TRUE(holdsOnly({half, side, 0, 1}, 0));
+  EXPECT_TRUE(holdsOnly({half, side, half - 1, half}, 0));
+  EXPECT_TRUE(holdsOnly({half, half + 1, 0, half}, 0));
+  EXPECT_TRUE(holdsOnly({side - 1, side, 0, half}, 0));
 }
 
-TEST_F(GlowTextureTest, EmptyRegionsAreZero) {
-  for (int row = 112; row < textureSide; ++row) {
-    for (int column = 0; column < 64; ++column) {
-      ASSERT_EQ(texel(texture, column, row), 0) << "column " << column << " row " << row;
-    }
-  }
-  for (int row = 64; row < textureSide; ++row) {
-    for (int column = 64; column < textureSide; ++column) {
-      ASSERT_EQ(texel(texture, column, row), 0) << "column " << column << " row " << row;
-    }
-  }
+TEST_F(GlowTextureTest, RoundedEndIsTheUpperHalfOfARoundGlowOnTheCentreLine) {
+  EXPECT_TRUE(isRoundGlow({0, half, 0, 31}, 63, 63, 2));
+  // Where it meets the straight part, it is nowhere brighter than the strip.
+  for (int column = 0; column < half; ++column)
+    EXPECT_LE(at(column, 30), at(column, 31)) << "column " << column;
 }
 
-TEST_F(GlowTextureTest, RoundedEndIsUpperHalfOfASpotOnTheStrip) {
-  int worst = 0;
-  for (int row = 0; row <= 30; ++row) {
-    for (int column = 0; column < 64; ++column) {
-      const int expected = radialLevel(31.5, 31.5, column, row);
-      const int deviation = std::abs(texel(texture, column, row) - expected);
-      worst = std::max(worst, deviation);
-      EXPECT_LE(deviation, 2) << "column " << column << " row " << row;
-    }
-  }
-  RecordProperty("max_deviation", worst);
-  // The corners lie beyond the glow; the texels nearest its centre are bright.
-  EXPECT_EQ(texel(texture, 0, 0), 0);
-  EXPECT_EQ(texel(texture, 63, 0), 0);
-  EXPECT_GE(texel(texture, 31, 30), 240);
-  EXPECT_GE(texel(texture, 32, 30), 240);
-}
-
-TEST_F(GlowTextureTest, PointSpotIsCentredOnTexel96And31) {
-  int worst = 0;
-  for (int row = 0; row < 64; ++row) {
-    for (int column = 64; column < textureSide; ++column) {
-      if (column == 96 && row == 31) continue;
-      const int expected = radialLevel(96, 31, column, row);
-      const int deviation = std::abs(texel(texture, column, row) - expected);
-      worst = std::max(worst, deviation);
-      EXPECT_LE(deviation, 4) << "column " << column << " row " << row;
-    }
-  }
-  RecordProperty("max_deviation", worst);
-  EXPECT_EQ(texel(texture, 96, 31), 254);
-  // The spot stays inside its quadrant: nothing beyond its edges.
-  EXPECT_EQ(texel(texture, 64, 31), 0);
-  EXPECT_EQ(texel(texture, 96, 63), 0);
+TEST_F(GlowTextureTest, PointSpotIsARoundGlowOnTexel96And31WithABrighterCentre) {
+  EXPECT_TRUE(isRoundGlow({half, side, 0, half}, 192, 62, 4));
+  EXPECT_EQ(at(96, 31), 254);
 }
 
 }  // namespace

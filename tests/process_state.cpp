@@ -42,6 +42,12 @@ double cpuSeconds(const std::string& path) {
   return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+// The state letter of a process (R, S, T, Z, ...), or 0 when it is gone.
+char stateLetter(pid_t pid) {
+  const std::string fields = statFieldsAfterName("/proc/" + std::to_string(pid) + "/stat");
+  return fields.size() > 1 ? fields[1] : 0;
+}
+
 }  // namespace
 
 bool catchesSignals(pid_t pid, std::initializer_list<int> signals) {
@@ -64,6 +70,8 @@ double mainThreadCpuSeconds(pid_t pid) {
 }
 
 bool stillRunning(pid_t pid) {
-  const std::string fields = statFieldsAfterName("/proc/" + std::to_string(pid) + "/stat");
-  return fields.size() > 1 && fields[1] != 'Z';
+  const char state = stateLetter(pid);
+  return state != 0 && state != 'Z';
 }
+
+bool stoppedBySignal(pid_t pid) { return stateLetter(pid) == 'T'; }

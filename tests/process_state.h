@@ -16,3 +16,5 @@ double processCpuSeconds(pid_t pid);
 double mainThreadCpuSeconds(pid_t pid);
 // Whether the process is still running (not ended and waiting to be reaped).
 bool stillRunning(pid_t pid);
+// Whether the process's main thread is held by a stop signal (SIGSTOP).
+bool stoppedBySignal(pid_t pid);
