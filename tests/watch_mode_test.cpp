@@ -120,9 +120,11 @@ TEST(WatchMode, EachSaveOrBurstOfSavesRerunsTheGameOnceInTheSameWindow) {
       << result.output;
   // One line for each rerun, naming the script saved last.
   const std::vector<std::string> notices = linesOf(result.errors);
-  const auto reruns = std::count_if(runs.begin(), runs.end(), [](const std::string& run) {
-    return run.find(" steady") == std::string::npos;
-  }) - 1;
+  const auto reruns = std::count_if(runs.begin(), runs.end(),
+                                    [](const std::string& run) {
+                                      return run.find(" steady") == std::string::npos;
+                                    }) -
+                      1;
   EXPECT_EQ(static_cast<long>(notices.size()), reruns) << result.errors;
   for (const std::string& notice : notices) {
     EXPECT_TRUE(notice == "oru: main.js was saved; running main.js again." ||
