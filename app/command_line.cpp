@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <vector>
 
+#include "engine/capture_file.h"
 #include "engine/sdl_version.h"
 #include "script/engine_version.h"
 
@@ -15,7 +17,7 @@ namespace {
 constexpr char defaultScript[] = "main.js";
 
 constexpr char usage[] =
-    "Usage: oru [--watch] [SCRIPT | DIR]\n"
+    "Usage: oru [--record FILE.gif] [--watch] [SCRIPT | DIR]\n"
     "Runs a JavaScript game or animation drawn in glowing strokes.\n"
     "\n"
     "  oru             run main.js in the working directory\n"
@@ -24,8 +26,14 @@ constexpr char usage[] =
     "  --watch [SCRIPT | DIR]\n"
     "                  run it, and again whenever a .js file under its folder\n"
     "                  is saved; a script error is shown in the window\n"
+    "  --record FILE.gif [--watch] [SCRIPT | DIR]\n"
+    "                  record every frame shown to the animated GIF FILE.gif,\n"
+    "                  from the first to the end of the program\n"
     "  -h, --help      print this help and exit\n"
     "  --version       print the version and what oru was built with, and exit\n"
+    "\n"
+    "In the window, F12 saves the frame shown as a PNG and F9 starts and ends\n"
+    "a clip (an animated GIF), both in the working directory.\n"
     "\n"
     "Scripts load further scripts with runScript(), relative to the working\n"
     "directory. A file named like an option is run as a script. See oru(1).\n";
@@ -68,6 +76,25 @@ StartupChoice watchChoice(int argc, char* argv[]) {
   return choice;
 }
 
+// --record FILE followed by what the command line would be without it.
+StartupChoice recordChoice(int argc, char* argv[]) {
+  if (argc < 3) {
+    std::cerr << "oru: --record needs the name of the GIF to write: oru --record FILE.gif "
+                 "[SCRIPT | DIR]"
+              << std::endl;
+    StartupChoice refused;
+    refused.refused = true;
+    return refused;
+  }
+  // Named from where oru was started, before a game folder becomes the working directory.
+  const std::string clip = engine::absolutePath(argv[2]);
+  std::vector<char*> rest = {argv[0]};
+  rest.insert(rest.end(), argv + 3, argv + argc);
+  StartupChoice choice = chooseStartup(static_cast<int>(rest.size()), rest.data());
+  choice.clip = clip;
+  return choice;
+}
+
 }  // namespace
 
 StartupChoice chooseStartup(int argc, char* argv[]) {
@@ -88,6 +115,8 @@ StartupChoice chooseStartup(int argc, char* argv[]) {
     choice.answered = true;
   } else if (argument == "--watch") {
     return watchChoice(argc, argv);
+  } else if (argument == "--record") {
+    return recordChoice(argc, argv);
   } else if (argument == "--version") {
     std::cout << "oru " ORU_VERSION " (" << script::engineVersion() << ", " << engine::sdlVersion()
               << ")" << std::endl;

@@ -10,6 +10,8 @@ struct StartupChoice {
   std::string script;     // otherwise the startup script to run
   bool watch = false;     // run it again whenever a script file under watchedFolder is saved
   std::string watchedFolder;
+  std::string clip;      // record the frames shown to this GIF, from the first to the end
+  bool refused = false;  // the command line cannot be followed (said on standard error); status 1
 };
 
 // Reads the command line. No argument: main.js. A folder: its main.js, with
@@ -18,7 +20,9 @@ struct StartupChoice {
 // --help, -h and --version are answered, and --watch [SCRIPT | DIR] runs the
 // same choice, main.js without one, in watch mode, watching the script's
 // folder (a folder is always made the working directory, so that its main.js
-// can appear later); anything else is run as a script (and so reported missing).
+// can appear later), and --record FILE followed by any of these records the
+// frames shown to FILE (named from where oru started); anything else is run as
+// a script (and so reported missing).
 StartupChoice chooseStartup(int argc, char* argv[]);
 
 }  // namespace oru::app

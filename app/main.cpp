@@ -10,6 +10,7 @@
 #include "app/script_host.h"
 #include "app/script_loader.h"
 #include "app/watch_mode.h"
+#include "engine/capture.h"
 #include "engine/frame.h"
 
 namespace {
@@ -34,6 +35,8 @@ int main(int argc, char* argv[]) {
   oru::engine::startClock();
   const oru::app::StartupChoice startup = oru::app::chooseStartup(argc, argv);
   if (startup.answered) return 0;
+  if (startup.refused) return 1;
+  if (!startup.clip.empty()) oru::engine::recordClip(startup.clip);
   if (startup.watch) return oru::app::runWatching(startup.script, startup.watchedFolder);
   if (!oru::app::openScriptHost()) return 1;
   bool ok = oru::app::runScript(startup.script);

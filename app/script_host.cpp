@@ -4,6 +4,7 @@
 
 #include "app/memory_policy.h"
 #include "app/script_interface.h"
+#include "engine/capture.h"
 #include "engine/frame.h"
 #include "engine/quit_signals.h"
 #include "script/error_report.h"
@@ -49,6 +50,8 @@ void closeScriptHost() {
 
 int programStatus(bool scriptSucceeded) {
   std::cout.flush();
+  // The clip being recorded is written out, also before a stopping signal ends the process.
+  engine::finishCapture();
   if (int signal = engine::stoppingSignal()) engine::endBySignal(signal);
   return scriptSucceeded || script::scriptStopRequested() ? 0 : 1;
 }

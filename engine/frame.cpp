@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "engine/capture.h"
 #include "engine/engine_state.h"
 #include "engine/flip_watch.h"
 #include "engine/frame_delay.h"
@@ -48,6 +49,7 @@ TakenEvents takeEvents() {
     switch (event.type) {
       case SDL_KEYDOWN:
         setKey(event.key.keysym.sym, 1);
+        noteCaptureKey(event.key.keysym.sym);
         if (event.key.keysym.sym == SDLK_ESCAPE) taken.escape = true;
         break;
       case SDL_KEYUP:
@@ -101,6 +103,7 @@ void flip() {
 void showFrame() {
   if (!hasDrawingContext) return;
   drawPendingStrokesForShowing();
+  captureShownFrame();
   SDL_GL_SwapBuffers();
 }
 
@@ -111,7 +114,8 @@ bool waitBetweenRuns(int descriptor) {
     if (quitSignalled()) return false;
     const TakenEvents taken = takeEvents();
     if (taken.quit || taken.escape) return false;
-    if (taken.exposed) redrawMessage();
+    // A capture key takes the message shown, drawn again.
+    if (taken.exposed || captureWaiting()) redrawMessage();
     pollfd ready = {descriptor, POLLIN, 0};
     if (poll(&ready, 1, waitCheckMs) > 0) return true;
   }

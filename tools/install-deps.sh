@@ -23,7 +23,7 @@ case "$release" in
 esac
 
 packages="cmake make g++ pkg-config
-$engine libsdl1.2-dev libgl-dev libx11-dev
+$engine libsdl1.2-dev libgl-dev libx11-dev libpng-dev libgif-dev libimagequant-dev
 googletest libgtest-dev
 clang $sanitizers
 xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck

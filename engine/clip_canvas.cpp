@@ -1,0 +1,59 @@
+#include "engine/clip_canvas.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace oru::engine {
+
+namespace {
+
+// A pixel the clip shows within this many levels on every channel is kept:
+// the difference is below what the dithering itself adds, and leaving it out
+// keeps the slow changes of soft light from being encoded again every frame.
+constexpr int unchangedLevels = 4;
+
+}  // namespace
+
+ClipCanvas::ClipCanvas(int width, int height)
+    : width(width), height(height), shown(static_cast<size_t>(width) * height * 3) {}
+
+PixelBox ClipCanvas::markUnchanged(RgbaImage& frame) const {
+  if (!painted) return {0, 0, width, height};
+  int left = width, top = height, right = -1, bottom = -1;
+  for (int y = 0; y < height; ++y) {
+    uint8_t* pixel = frame.row(y);
+    const uint8_t* was = shown.data() + static_cast<size_t>(y) * width * 3;
+    for (int x = 0; x < width; ++x, pixel += 4, was += 3) {
+      const int difference = std::max(
+          {std::abs(pixel[0] - was[0]), std::abs(pixel[1] - was[1]), std::abs(pixel[2] - was[2])});
+      // Black is the background: a faint pixel left where the new frame is
+      // black would be a trail, so black always replaces what was there.
+      const bool black = (pixel[0] | pixel[1] | pixel[2]) == 0;
+      const bool wasBlack = (was[0] | was[1] | was[2]) == 0;
+      if (difference <= unchangedLevels && (!black || wasBlack)) {
+        pixel[3] = 0;
+        continue;
+      }
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = y;
+    }
+  }
+  if (right < 0) return {};
+  return {left, top, right - left + 1, bottom - top + 1};
+}
+
+void ClipCanvas::paint(const IndexedImage& frame) {
+  painted = true;
+  for (int y = 0; y < frame.height; ++y) {
+    const uint8_t* index = frame.indices.data() + static_cast<size_t>(y) * frame.width;
+    uint8_t* to = shown.data() + (static_cast<size_t>(frame.top + y) * width + frame.left) * 3;
+    for (int x = 0; x < frame.width; ++x, to += 3) {
+      if (index[x] == frame.transparent) continue;
+      std::copy_n(frame.palette.data() + index[x] * 3, 3, to);
+    }
+  }
+}
+
+}  // namespace oru::engine
