@@ -15,22 +15,30 @@ constexpr int unchangedLevels = 4;
 }  // namespace
 
 ClipCanvas::ClipCanvas(int width, int height)
-    : width(width), height(height), shown(static_cast<size_t>(width) * height * 3) {}
+    : width(width),
+      height(height),
+      shown(static_cast<size_t>(width) * height * 3),
+      previous(shown.size()) {}
 
-PixelBox ClipCanvas::markUnchanged(RgbaImage& frame) const {
-  if (!painted) return {0, 0, width, height};
+PixelBox ClipCanvas::markUnchanged(RgbaImage& frame) {
+  const bool first = !painted;
   int left = width, top = height, right = -1, bottom = -1;
   for (int y = 0; y < height; ++y) {
     uint8_t* pixel = frame.row(y);
-    const uint8_t* was = shown.data() + static_cast<size_t>(y) * width * 3;
-    for (int x = 0; x < width; ++x, pixel += 4, was += 3) {
+    const size_t rowStart = static_cast<size_t>(y) * width * 3;
+    const uint8_t* was = shown.data() + rowStart;
+    uint8_t* before = previous.data() + rowStart;
+    for (int x = 0; x < width; ++x, pixel += 4, was += 3, before += 3) {
+      const bool same = pixel[0] == before[0] && pixel[1] == before[1] && pixel[2] == before[2];
+      std::copy_n(pixel, 3, before);
       const int difference = std::max(
           {std::abs(pixel[0] - was[0]), std::abs(pixel[1] - was[1]), std::abs(pixel[2] - was[2])});
-      // Black is the background: a faint pixel left where the new frame is
-      // black would be a trail, so black always replaces what was there.
+      // Black is the background: a faint pixel left where something went dark
+      // would be a trail, so black replaces what was there.
       const bool black = (pixel[0] | pixel[1] | pixel[2]) == 0;
       const bool wasBlack = (was[0] | was[1] | was[2]) == 0;
-      if (difference <= unchangedLevels && (!black || wasBlack)) {
+      const bool close = difference <= unchangedLevels && (!black || wasBlack);
+      if (!first && (same || close)) {
         pixel[3] = 0;
         continue;
       }
