@@ -37,7 +37,8 @@ bool readBackFrame(RgbaImage& image) {
   if (!window) return false;
   image.resize(window->w, window->h);
   image.bottomUp = true;
-  glReadBuffer(GL_BACK);
+  // The read buffer is left as it is: the back buffer of the window, or the
+  // framebuffer an SDL 1.2 compatibility layer draws into in its stead.
   glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
   return true;
 }
