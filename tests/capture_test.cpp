@@ -127,22 +127,43 @@ TEST_F(CaptureTest, RecordWritesEachFrameWithItsTimeAndLittleError) {
   EXPECT_TRUE(clip.loops);
   EXPECT_EQ(clip.width, 320);
   EXPECT_EQ(clip.height, 240);
-  ASSERT_EQ(clip.rgb.size(), 12u);
-  EXPECT_EQ(said.frames, 12);
+  // One frame for each scene; on a machine so busy that every buffer was
+  // still waiting for the encoder through all of a scene's flips, that scene
+  // is left out and the closing line counts it.
+  EXPECT_EQ(static_cast<int>(clip.rgb.size()), said.frames);
+  if (said.dropped == 0) {
+    EXPECT_EQ(said.frames, 12);
+  }
+  ASSERT_GE(said.frames, 1);
+  ASSERT_LE(said.frames, 12);
   int total = 0;
   for (int delay : clip.delays) {
-    // At most 50 frames a second; each scene was on for 60 ms or more, when
-    // no frame had to be left out.
-    EXPECT_GE(delay, said.dropped == 0 ? 6 : 2);
+    // At most 50 frames a second.
+    EXPECT_GE(delay, 2);
     total += delay;
   }
+  // The times are the real ones: the twelve scenes were on for 60 ms each or more.
+  EXPECT_GE(total, 71);
   EXPECT_NEAR(total / 100.0, said.seconds, 0.011);
 
+  // Each frame is its scene, in order, with a small mean error.
+  std::vector<Frame> scenes;
   for (int k = 0; k < 12; ++k) {
     ASSERT_TRUE(run("initORU(320, 240, false);\n" + std::string(sceneFunction) + "scene(" +
                     std::to_string(k) + ");"));
-    const Frame reference = readFrame(320, 240);
-    EXPECT_LE(meanAbsoluteError(clip.rgb[k], reference.rgb), 3.0) << "frame " << k;
+    scenes.push_back(readFrame(320, 240));
+  }
+  int previous = -1;
+  for (size_t frame = 0; frame < clip.rgb.size(); ++frame) {
+    int closest = 0;
+    for (int k = 1; k < 12; ++k) {
+      if (meanAbsoluteError(clip.rgb[frame], scenes[k].rgb) <
+          meanAbsoluteError(clip.rgb[frame], scenes[closest].rgb))
+        closest = k;
+    }
+    EXPECT_GT(closest, previous) << "frame " << frame;
+    EXPECT_LE(meanAbsoluteError(clip.rgb[frame], scenes[closest].rgb), 3.0) << "frame " << frame;
+    previous = closest;
   }
 }
 
@@ -175,11 +196,12 @@ TEST(Capture, AClipIsWrittenWhenTheWindowClosesAQuitSignalComesOrTheScriptFails)
 }
 
 TEST(Capture, F9RecordsAcrossTheRerunsOfWatchModeUntilF9Again) {
-  // Each run shows a spot in its own colour, and says so once it is on screen.
+  // Each run shows a spot in its own colour, and says so once it has been on
+  // screen for 30 frames.
   auto game = [](const char* name, const char* color) {
     return std::string("initORU(320, 240, false);\n") + "for (var k = 0; ; ++k) {\n" +
            "  clear(); setColor(" + color + "); setLineWidth(60); drawPoint(160, 120); flip();\n" +
-           "  if (k == 2) print('" + name + "\\n');\n}\n";
+           "  if (k == 30) print('" + name + "\\n');\n}\n";
   };
   ScriptDirectory directory;
   directory.write("main.js", game("red", "1, 0, 0"));
