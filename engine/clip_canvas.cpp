@@ -11,6 +11,10 @@ namespace {
 // the difference is below what the dithering itself adds, and leaving it out
 // keeps the slow changes of soft light from being encoded again every frame.
 constexpr int unchangedLevels = 4;
+// Near black the eye sees far smaller steps: where the frame is this dark, a
+// pixel is kept only within one level, so light that fades out leaves no
+// faint trail behind.
+constexpr int darkLevels = 8;
 
 }  // namespace
 
@@ -34,11 +38,12 @@ PixelBox ClipCanvas::markUnchanged(RgbaImage& frame) {
       const int difference = std::max(
           {std::abs(pixel[0] - was[0]), std::abs(pixel[1] - was[1]), std::abs(pixel[2] - was[2])});
       // Black is the background: a faint pixel left where something went dark
-      // would be a trail, so black replaces what was there.
+      // would be a trail, so black always replaces what was there.
       const bool black = (pixel[0] | pixel[1] | pixel[2]) == 0;
-      const bool wasBlack = (was[0] | was[1] | was[2]) == 0;
-      const bool close = difference <= unchangedLevels && (!black || wasBlack);
-      if (!first && (same || close)) {
+      const bool goesBlack = black && (was[0] | was[1] | was[2]) != 0;
+      const bool dark = std::max({pixel[0], pixel[1], pixel[2]}) <= darkLevels;
+      const bool close = difference <= (dark ? 1 : unchangedLevels);
+      if (!first && !goesBlack && (same || close)) {
         pixel[3] = 0;
         continue;
       }

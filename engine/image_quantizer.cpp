@@ -9,6 +9,27 @@ namespace {
 // The library's trade of speed for palette quality, 1 (best) to 10 (fastest).
 constexpr int quantizerSpeed = 8;
 
+// Gives every pure black pixel of the area the palette's black. Dithering
+// spreads the error of bright pixels into their black neighbours, and on the
+// black background of a clip that grain would outlive the light that caused it.
+void keepBlackExact(const RgbaImage& image, int left, int top, const liq_palette& colors,
+                    IndexedImage& result) {
+  int black = -1;
+  for (unsigned i = 0; i < colors.count; ++i) {
+    const liq_color& color = colors.entries[i];
+    if (color.a == 255 && (color.r | color.g | color.b) == 0) black = static_cast<int>(i);
+  }
+  if (black < 0) return;
+  for (int y = 0; y < result.height; ++y) {
+    const uint8_t* pixel = image.row(top + y) + static_cast<size_t>(left) * 4;
+    uint8_t* index = result.indices.data() + static_cast<size_t>(y) * result.width;
+    for (int x = 0; x < result.width; ++x, pixel += 4) {
+      if (pixel[3] != 0 && (pixel[0] | pixel[1] | pixel[2]) == 0)
+        index[x] = static_cast<uint8_t>(black);
+    }
+  }
+}
+
 }  // namespace
 
 ImageQuantizer::ImageQuantizer() : settings(liq_attr_create()) {
@@ -30,6 +51,9 @@ bool ImageQuantizer::quantize(const RgbaImage& image, int left, int top, int wid
     rows[y] = const_cast<uint8_t*>(image.row(top + y) + static_cast<size_t>(left) * 4);
   liq_image* input = liq_image_create_rgba_rows(settings, rows.data(), width, height, 0);
   if (!input) return false;
+  // Black is always in the palette: it is the background, and a pixel that
+  // must go back to it has to get it exactly, not the nearest dark colour.
+  liq_image_add_fixed_color(input, liq_color{0, 0, 0, 255});
   liq_result* palette = nullptr;
   bool ok = liq_image_quantize(input, settings, &palette) == LIQ_OK;
   if (ok) {
@@ -53,6 +77,7 @@ bool ImageQuantizer::quantize(const RgbaImage& image, int left, int top, int wid
       result.palette[i * 3 + 1] = colors->entries[i].g;
       result.palette[i * 3 + 2] = colors->entries[i].b;
     }
+    keepBlackExact(image, left, top, *colors, result);
   }
   if (palette) liq_result_destroy(palette);
   liq_image_destroy(input);
