@@ -168,9 +168,10 @@ TEST_F(CaptureTest, RecordWritesEachFrameWithItsTimeAndLittleError) {
 }
 
 TEST(Capture, AClipIsWrittenWhenTheWindowClosesAQuitSignalComesOrTheScriptFails) {
+  // A window wider than 640 pixels: the clip is scaled down to 640, keeping the aspect.
   const std::string loop =
       std::string(sceneFunction) +
-      "initORU(320, 240, false);\n"
+      "initORU(800, 300, false); setCoordSystem(0, 320, 0, 120);\n"
       "for (var k = 0; ; ++k) { scene(k % 12); flip(); if (k == 30) ending(); }\n";
   for (const char* ending : {"close", "signal", "error"}) {
     SCOPED_TRACE(ending);
@@ -190,6 +191,8 @@ TEST(Capture, AClipIsWrittenWhenTheWindowClosesAQuitSignalComesOrTheScriptFails)
     ASSERT_TRUE(said.said) << result.errors;
     const DecodedGif clip = decodeGif(directory.path() + "/clip.gif");
     EXPECT_EQ(clip.error, "");
+    EXPECT_EQ(clip.width, 640);
+    EXPECT_EQ(clip.height, 240);
     EXPECT_GE(clip.rgb.size(), 1u);
     EXPECT_EQ(static_cast<int>(clip.rgb.size()), said.frames);
   }
