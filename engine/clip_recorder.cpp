@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 
@@ -19,6 +20,11 @@ namespace {
 // The shortest time between two frames of a clip, in hundredths of a second:
 // 50 frames a second. Players show a frame of 0 or 1 hundredth for a tenth.
 constexpr int shortestDelay = 2;
+// What a clip may take, in bytes a hundredth of a second (750 kB a second):
+// frames that take more, as in a busy scene, are taken further apart, down to
+// longestGap hundredths (20 a second), so that 10 s of a game stay near 7.5 MB.
+constexpr double bytesPerCentisecond = 7500;
+constexpr int longestGap = 5;
 
 // The frames waiting for the worker together take at most this much memory,
 // in as many as maxBuffers buffers and at least one.
@@ -66,7 +72,7 @@ RgbaImage* ClipRecorder::bufferForFrame(Clock::time_point now) {
   if (finished || failed()) return nullptr;
   if (!anyFrame) {
     firstFrameAt = now;
-  } else if (centisecondsAt(now) < lastTaken + shortestDelay) {
+  } else if (centisecondsAt(now) < lastTaken + frameGap.load()) {
     return nullptr;
   }
   const int moment = anyFrame ? centisecondsAt(now) : 0;
@@ -164,6 +170,17 @@ void ClipRecorder::encode(const QueuedFrame& frame) {
   heldCentiseconds = frame.centiseconds;
   holding = true;
   ++encoded;
+  paceFrames();
+}
+
+void ClipRecorder::paceFrames() {
+  // The bytes of the recent frames, averaged so that one large frame does not
+  // change the pace at once.
+  const double frameBytes = static_cast<double>(writer.bytes() - bytesBefore);
+  bytesBefore = writer.bytes();
+  recentFrameBytes = encoded == 1 ? frameBytes : 0.8 * recentFrameBytes + 0.2 * frameBytes;
+  const int gap = static_cast<int>(std::ceil(recentFrameBytes / bytesPerCentisecond));
+  frameGap = std::clamp(gap, shortestDelay, longestGap);
 }
 
 void ClipRecorder::fail(const std::string& reason) {

@@ -28,8 +28,8 @@ struct ClipSummary {
 
 // Records the frames shown into an animated GIF. A frame is taken at most
 // every 2 hundredths of a second (50 a second: shorter delays are not played
-// as written), read back into one of a few buffers and handed to a worker
-// thread, which scales it (image_scaling.h), finds what it changes
+// as written), or further apart when the frames are large, read back into one of a few buffers and
+// handed to a worker thread, which scales it (image_scaling.h), finds what it changes
 // (clip_canvas.h), reduces that to 256 colours (image_quantizer.h) and
 // appends it to the file (gif_writer.h) as soon as the next change says how
 // long it was shown; a frame that changes nothing lengthens the one before. Memory stays the same
@@ -69,6 +69,7 @@ class ClipRecorder {
   int centisecondsAt(Clock::time_point moment) const;
   void work();
   void encode(const QueuedFrame& frame);
+  void paceFrames();
   void fail(const std::string& reason);
 
   // Read on the program's thread only.
@@ -91,6 +92,9 @@ class ClipRecorder {
   int endCentiseconds = 0;
   std::string failureReason;
   std::atomic<bool> failure{false};
+  // How far apart frames are taken, in hundredths of a second: set by the
+  // worker from the size of the frames it writes.
+  std::atomic<int> frameGap{2};
 
   // The worker's own.
   GifWriter writer;
@@ -101,6 +105,8 @@ class ClipRecorder {
   int encoded = 0;
   bool holding = false;
   int heldCentiseconds = 0;
+  size_t bytesBefore = 0;
+  double recentFrameBytes = 0;
   std::thread worker;
 };
 

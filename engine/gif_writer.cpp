@@ -32,6 +32,7 @@ int GifWriter::writeOut(GifFileType* gif, const unsigned char* bytes, int length
   auto* writer = static_cast<GifWriter*>(gif->UserData);
   if (!writer->failure.empty()) return 0;
   writer->buffer.insert(writer->buffer.end(), bytes, bytes + length);
+  writer->written += static_cast<size_t>(length);
   if (writer->buffer.size() >= bufferBytes && !writer->flushBuffer()) return 0;
   return length;
 }

@@ -28,6 +28,8 @@ class GifWriter {
   bool close();
   // Why writing failed: the system's reason (such as a full disk), or "".
   const std::string& error() const { return failure; }
+  // How many bytes the animation has so far.
+  size_t bytes() const { return written; }
 
  private:
   static int writeOut(GifFileType* gif, const unsigned char* bytes, int length);
@@ -37,6 +39,7 @@ class GifWriter {
   GifFileType* gif = nullptr;
   int file = -1;
   std::vector<unsigned char> buffer;
+  size_t written = 0;
   std::string failure;
 };
 
