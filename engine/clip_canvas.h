@@ -28,19 +28,20 @@ class ClipCanvas {
   // Marks the pixels of frame (the clip's size, opaque) that need not be
   // encoded again by setting their fourth byte to 0, and returns the box
   // around the others; a width of 0 when there are none. A pixel needs no
-  // encoding when the frame before had the same colour there (the clip shows
-  // it as well as it could), or when the clip shows it within a few levels.
+  // encoding when the last frame encoded had the same colour there (the clip
+  // shows it as well as it could), or when the clip shows it within a few levels.
   // Before the first frame is painted, every pixel counts as changed.
-  PixelBox markUnchanged(RgbaImage& frame);
-  // Takes in a frame as encoded: what a player shows after it.
-  void paint(const IndexedImage& frame);
+  PixelBox markUnchanged(RgbaImage& frame) const;
+  // Takes in a frame as encoded (what a player shows after it) and the frame
+  // it was encoded from (the colours it had).
+  void paint(const IndexedImage& encoded, const RgbaImage& frame);
 
  private:
   int width;
   int height;
   bool painted = false;
   std::vector<uint8_t> shown;     // red, green, blue, rows from the top
-  std::vector<uint8_t> previous;  // the last frame marked, the same way
+  std::vector<uint8_t> previous;  // the last frame encoded, the same way
 };
 
 }  // namespace oru::engine

@@ -1,6 +1,7 @@
 #include "engine/clip_recorder.h"
 
 #include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -31,9 +32,16 @@ constexpr int longestGap = 5;
 constexpr size_t queueBytes = size_t{24} << 20;
 constexpr size_t maxBuffers = 6;
 
-// The worker's nice value: under contention it gets about a tenth of the
-// share of each of the game's threads.
-constexpr int workerNiceness = 10;
+// The worker's nice value where it cannot run only on idle processors.
+constexpr int workerNiceness = 19;
+
+// Lets the calling thread run only when a processor would otherwise be idle
+// (Linux's SCHED_IDLE), or else at the lowest priority.
+void yieldToEverything() {
+  sched_param none{};
+  if (sched_setscheduler(0, SCHED_IDLE, &none) == 0) return;
+  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), workerNiceness);
+}
 
 // Starts the worker with the quit signals, the alarm and broken pipes
 // blocked, so that the program's own thread takes them as it does without a clip.
@@ -121,8 +129,18 @@ ClipSummary ClipRecorder::finish(Clock::time_point now) {
     // The last frame stays on until now, for at least the shortest delay.
     endCentiseconds = std::max(anyFrame ? centisecondsAt(now) : 0, lastTaken + shortestDelay);
   }
+  stopping = true;
   changed.notify_one();
   worker.join();
+  // At its low priority the worker may be far behind: what it left is
+  // encoded here, on the program's thread, which no other program outranks.
+  for (const QueuedFrame& frame : queue) {
+    if (!failed()) encode(frame, nullptr);
+  }
+  queue.clear();
+  if (!failed() && holding && !writer.addFrame(held, endCentiseconds - heldCentiseconds))
+    fail(writer.error());
+  if (!writer.close()) fail(writer.error());
   summary.written = !failed();
   summary.error = failureReason;
   summary.frames = encoded;
@@ -132,45 +150,53 @@ ClipSummary ClipRecorder::finish(Clock::time_point now) {
 }
 
 void ClipRecorder::work() {
-  // The encoder runs on what the game leaves of the processors: it yields to
-  // the game's thread and the renderer's, and frames it cannot keep up with
-  // are dropped instead of slowing the game down.
-  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), workerNiceness);
+  // The encoder runs on what the game, its renderer and everything else leave
+  // of the processors, so that recording does not slow the game down; frames
+  // it cannot keep up with are left out.
+  yieldToEverything();
   for (;;) {
     QueuedFrame frame{nullptr, 0};
     {
       std::unique_lock<std::mutex> guard(lock);
       changed.wait(guard, [this] { return !queue.empty() || ending; });
-      if (queue.empty()) break;
+      if (ending) return;
       frame = queue.front();
       queue.pop_front();
     }
-    if (!failed()) encode(frame);
+    const bool done = failed() || encode(frame, &stopping);
     std::lock_guard<std::mutex> guard(lock);
+    if (!done) {
+      // Stopped halfway by the clip's end: the program's thread does it again.
+      queue.push_front(frame);
+      return;
+    }
     freeBuffers.push_back(frame.image);
   }
-  if (!failed() && holding && !writer.addFrame(held, endCentiseconds - heldCentiseconds))
-    fail(writer.error());
-  if (!writer.close()) fail(writer.error());
 }
 
-void ClipRecorder::encode(const QueuedFrame& frame) {
+bool ClipRecorder::encode(const QueuedFrame& frame, const std::atomic<bool>* stop) {
   fitInto(*frame.image, scaled);
   const PixelBox changed = canvas.markUnchanged(scaled);
   // Nothing changed: the frame before stays on longer.
-  if (changed.width == 0) return;
-  if (!quantizer.quantize(scaled, changed.left, changed.top, changed.width, changed.height,
-                          current))
-    return fail(std::strerror(ENOMEM));
-  canvas.paint(current);
+  if (changed.width == 0) return true;
+  if (!quantizer.quantize(scaled, changed.left, changed.top, changed.width, changed.height, current,
+                          stop)) {
+    if (stop && stop->load()) return false;
+    fail(std::strerror(ENOMEM));
+    return true;
+  }
+  canvas.paint(current, scaled);
   // The frame held back is written now that its time on screen is known.
-  if (holding && !writer.addFrame(held, frame.centiseconds - heldCentiseconds))
-    return fail(writer.error());
+  if (holding && !writer.addFrame(held, frame.centiseconds - heldCentiseconds)) {
+    fail(writer.error());
+    return true;
+  }
   std::swap(held, current);
   heldCentiseconds = frame.centiseconds;
   holding = true;
   ++encoded;
   paceFrames();
+  return true;
 }
 
 void ClipRecorder::paceFrames() {

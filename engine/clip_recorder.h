@@ -28,13 +28,16 @@ struct ClipSummary {
 
 // Records the frames shown into an animated GIF. A frame is taken at most
 // every 2 hundredths of a second (50 a second: shorter delays are not played
-// as written), or further apart when the frames are large, read back into one of a few buffers and
-// handed to a worker thread, which scales it (image_scaling.h), finds what it changes
-// (clip_canvas.h), reduces that to 256 colours (image_quantizer.h) and
-// appends it to the file (gif_writer.h) as soon as the next change says how
-// long it was shown; a frame that changes nothing lengthens the one before. Memory stays the same
-// however long the clip: when every buffer is waiting for the worker, the frame is dropped and
-// counted, and the game does not wait.
+// as written), or further apart when the frames are large, read back into
+// one of a few buffers and handed to a worker thread, which scales it
+// (image_scaling.h), finds what it changes (clip_canvas.h), reduces that to
+// 256 colours (image_quantizer.h) and appends it to the file (gif_writer.h)
+// as soon as the next change says how long it was shown; a frame that
+// changes nothing lengthens the one before. Memory stays the same however
+// long the clip: when every buffer is waiting for the worker, the frame is
+// dropped and counted, and the game does not wait. The worker runs only on
+// processors that would otherwise be idle; at the end, what it has not done
+// yet is done on the program's own thread.
 class ClipRecorder {
  public:
   using Clock = std::chrono::steady_clock;
@@ -68,7 +71,8 @@ class ClipRecorder {
 
   int centisecondsAt(Clock::time_point moment) const;
   void work();
-  void encode(const QueuedFrame& frame);
+  // Encodes a frame; false when stop became true first, with nothing changed.
+  bool encode(const QueuedFrame& frame, const std::atomic<bool>* stop);
   void paceFrames();
   void fail(const std::string& reason);
 
@@ -92,6 +96,8 @@ class ClipRecorder {
   int endCentiseconds = 0;
   std::string failureReason;
   std::atomic<bool> failure{false};
+  // The clip is ending: the worker stops, even halfway through a frame.
+  std::atomic<bool> stopping{false};
   // How far apart frames are taken, in hundredths of a second: set by the
   // worker from the size of the frames it writes.
   std::atomic<int> frameGap{2};

@@ -43,8 +43,14 @@ ImageQuantizer::~ImageQuantizer() {
 }
 
 bool ImageQuantizer::quantize(const RgbaImage& image, int left, int top, int width, int height,
-                              IndexedImage& result) {
+                              IndexedImage& result, const std::atomic<bool>* stop) {
   if (!settings) return false;
+  // The library asks now and then whether to go on; a null stop never stops it.
+  auto goOn = [](float, void* flag) -> int {
+    return flag && static_cast<const std::atomic<bool>*>(flag)->load() ? 0 : 1;
+  };
+  void* stopFlag = const_cast<std::atomic<bool>*>(stop);
+  liq_attr_set_progress_callback(settings, goOn, stopFlag);
   // The library only reads the rows it is given.
   std::vector<void*> rows(height);
   for (int y = 0; y < height; ++y)
@@ -57,6 +63,7 @@ bool ImageQuantizer::quantize(const RgbaImage& image, int left, int top, int wid
   liq_result* palette = nullptr;
   bool ok = liq_image_quantize(input, settings, &palette) == LIQ_OK;
   if (ok) {
+    liq_result_set_progress_callback(palette, goOn, stopFlag);
     liq_set_dithering_level(palette, 1.0f);
     result.left = left;
     result.top = top;

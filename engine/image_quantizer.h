@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -35,9 +36,10 @@ class ImageQuantizer {
 
   // Reduces the width by height area of image at (left, top) into result.
   // Pixels whose fourth byte is 0 are left out: they all get the one
-  // transparent index. False when the library fails (out of memory).
+  // transparent index. False when the library fails (out of memory), or when
+  // stop is given and becomes true meanwhile, which ends the work early.
   bool quantize(const RgbaImage& image, int left, int top, int width, int height,
-                IndexedImage& result);
+                IndexedImage& result, const std::atomic<bool>* stop = nullptr);
 
  private:
   liq_attr* settings;
