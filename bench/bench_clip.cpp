@@ -65,8 +65,10 @@ void Bench::benchClip() {
         std::clamp(std::lround(options.seconds * 1000 / probe.msPerFrame) + 1, 30L, 100000L);
     for (int flipSleepMs : {0, 5}) benchClipCost(frames, flipSleepMs);
   }
-  benchClipQuality();
+  // Before the quality row, while this program is small: Linux counts the
+  // memory a process had when it started another program in that program's peak.
   benchClipMemoryAndSize();
+  benchClipQuality();
 }
 
 // 1,000 moving lines a frame, recorded and not, in turns: flip's sleep 0 as
@@ -139,22 +141,26 @@ void Bench::benchClipQuality() {
     problems.push_back("cannot decode " + clipPath + ": " + clip.error);
     return;
   }
-  std::ifstream keptFile(keptPath, std::ios::binary);
+  // The kept frames are read from the file as they are compared, not held.
+  std::ifstream keptFile(keptPath, std::ios::binary | std::ios::ate);
   const size_t frameBytes = static_cast<size_t>(clip.width) * clip.height * 3;
-  std::vector<std::vector<uint8_t>> kept;
-  for (std::vector<uint8_t> frame(frameBytes); keptFile.read(
-           reinterpret_cast<char*>(frame.data()), static_cast<std::streamsize>(frameBytes));)
-    kept.push_back(frame);
-  std::remove(keptPath.c_str());
-  const size_t leftOut = kept.size() > clip.rgb.size() ? kept.size() - clip.rgb.size() : 0;
+  const size_t keptFrames = static_cast<size_t>(keptFile.tellg()) / frameBytes;
+  std::vector<uint8_t> kept(frameBytes);
+  auto readKept = [&](size_t index) {
+    keptFile.seekg(static_cast<std::streamoff>(index * frameBytes));
+    return static_cast<bool>(keptFile.read(reinterpret_cast<char*>(kept.data()),
+                                           static_cast<std::streamsize>(frameBytes)));
+  };
+  const size_t leftOut = keptFrames > clip.rgb.size() ? keptFrames - clip.rgb.size() : 0;
   std::vector<double> errors;
   size_t next = 0;
   for (const std::vector<uint8_t>& shown : clip.rgb) {
     double best = NAN;
     size_t bestAt = next;
-    for (size_t candidate = next; candidate < kept.size() && candidate <= next + leftOut;
+    for (size_t candidate = next; candidate < keptFrames && candidate <= next + leftOut;
          ++candidate) {
-      const double error = meanAbsoluteError(shown, kept[candidate]);
+      if (!readKept(candidate)) break;
+      const double error = meanAbsoluteError(shown, kept);
       if (!(error >= best)) {
         best = error;
         bestAt = candidate;
@@ -164,8 +170,10 @@ void Bench::benchClipQuality() {
     errors.push_back(best);
     next = bestAt + 1;
   }
+  keptFile.close();
+  std::remove(keptPath.c_str());
   if (errors.size() != clip.rgb.size()) {
-    problems.push_back("the clip quality run kept " + std::to_string(kept.size()) +
+    problems.push_back("the clip quality run kept " + std::to_string(keptFrames) +
                        " frames, fewer than its clip holds (" + framesSaid(said) + ")");
     return;
   }

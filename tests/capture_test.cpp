@@ -5,13 +5,12 @@
 
 #include <X11/Xlib.h>
 #include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "display_fixture.h"
 #include "gif_frames.h"
