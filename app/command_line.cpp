@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <vector>
 
+#include "engine/capture_file.h"
 #include "engine/sdl_version.h"
 #include "script/engine_version.h"
 
@@ -15,7 +17,7 @@ namespace {
 constexpr char defaultScript[] = "main.js";
 
 constexpr char usage[] =
-    "Usage: oru [--watch] [SCRIPT | DIR]\n"
+    "Usage: oru [--record FILE.gif] [--watch] [SCRIPT | DIR]\n"
     "       oru --new NAME\n"
     "       oru --export-web SCRIPT | DIR OUT\n"
     "Runs a JavaScript game or animation drawn in glowing strokes.\n"
@@ -26,6 +28,9 @@ constexpr char usage[] =
     "  --watch [SCRIPT | DIR]\n"
     "                  run it, and again whenever a .js file under its folder\n"
     "                  is saved; a script error is shown in the window\n"
+    "  --record FILE.gif [--watch] [SCRIPT | DIR]\n"
+    "                  record every frame shown to the animated GIF FILE.gif,\n"
+    "                  from the first to the end of the program\n"
     "  --new NAME      make the folder NAME with a starter game, type declarations\n"
     "                  for editors (oru.d.ts, jsconfig.json) and a .gitignore\n"
     "  --export-web SCRIPT | DIR OUT\n"
@@ -33,6 +38,9 @@ constexpr char usage[] =
     "                  the new folder OUT, or the archive OUT if it ends in .zip\n"
     "  -h, --help      print this help and exit\n"
     "  --version       print the version and what oru was built with, and exit\n"
+    "\n"
+    "In the window, F12 saves the frame shown as a PNG and F9 starts and ends\n"
+    "a clip (an animated GIF), both in the working directory.\n"
     "\n"
     "Scripts load further scripts with runScript(), relative to the working\n"
     "directory. A file named like an option is run as a script. See oru(1).\n";
@@ -75,6 +83,26 @@ StartupChoice watchChoice(int argc, char* argv[]) {
   return choice;
 }
 
+// --record FILE followed by what the command line would be without it.
+StartupChoice recordChoice(int argc, char* argv[]) {
+  if (argc < 3) {
+    std::cerr << "oru: --record needs the name of the GIF to write: oru --record FILE.gif "
+                 "[SCRIPT | DIR]"
+              << std::endl;
+    StartupChoice refused;
+    refused.answered = true;
+    refused.answerStatus = 1;
+    return refused;
+  }
+  // Named from where oru was started, before a game folder becomes the working directory.
+  const std::string clip = engine::absolutePath(argv[2]);
+  std::vector<char*> rest = {argv[0]};
+  rest.insert(rest.end(), argv + 3, argv + argc);
+  StartupChoice choice = chooseStartup(static_cast<int>(rest.size()), rest.data());
+  choice.clip = clip;
+  return choice;
+}
+
 }  // namespace
 
 StartupChoice chooseStartup(int argc, char* argv[]) {
@@ -110,6 +138,8 @@ StartupChoice chooseStartup(int argc, char* argv[]) {
     choice.exportWeb = true;
     choice.exportGame = argv[2];
     choice.exportOut = argv[3];
+  } else if (argument == "--record") {
+    return recordChoice(argc, argv);
   } else if (argument == "--version") {
     std::cout << "oru " ORU_VERSION " (" << script::engineVersion() << ", " << engine::sdlVersion()
               << ")" << std::endl;

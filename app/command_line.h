@@ -16,6 +16,7 @@ struct StartupChoice {
   bool exportWeb = false;  // write a web page that plays exportGame into exportOut
   std::string exportGame;
   std::string exportOut;
+  std::string clip;  // record the frames shown to this GIF, from the first to the end
 };
 
 // Reads the command line. No argument: main.js. A folder: its main.js, with
@@ -27,8 +28,9 @@ struct StartupChoice {
 // can appear later); --new NAME asks for a new game folder NAME;
 // --export-web GAME OUT asks for the web export (without both names, the
 // usage is written to standard error and the choice is answered with status
-// 1); anything else is run as a script (and so reported missing, and an
-// unknown option named as such on standard error).
+// 1); --record FILE followed by any of these records the frames shown to
+// FILE (named from where oru started); anything else is run as a script (and
+// so reported missing, and an unknown option named as such on standard error).
 StartupChoice chooseStartup(int argc, char* argv[]);
 
 }  // namespace oru::app

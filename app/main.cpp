@@ -11,6 +11,7 @@
 #include "app/script_host.h"
 #include "app/watch_mode.h"
 #include "app/web_export.h"
+#include "engine/capture.h"
 #include "engine/clock.h"
 
 namespace {
@@ -44,6 +45,7 @@ int main(int argc, char* argv[]) {
   if (startup.answered) return startup.answerStatus;
   if (startup.newGame) return oru::app::makeNewGame(startup.gameFolder);
   if (startup.exportWeb) return oru::app::exportWeb(startup.exportGame, startup.exportOut);
+  if (!startup.clip.empty()) oru::engine::recordClip(startup.clip);
   if (startup.watch) return oru::app::runWatching(startup.script, startup.watchedFolder);
   return oru::app::programStatus(runOnce(startup.script));
 }

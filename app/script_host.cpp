@@ -7,6 +7,7 @@
 #include "app/console.h"
 #include "app/script_interface.h"
 #include "app/script_loader.h"
+#include "engine/capture.h"
 #include "engine/frame.h"
 #include "engine/quit_signals.h"
 #include "script/script_context.h"
@@ -73,6 +74,8 @@ bool ScriptHost::runStartupScript(const std::string& script) { return runScript(
 int programStatus(bool scriptSucceeded) {
   engine::noteProgramEnding();
   std::cout.flush();
+  // The clip being recorded is written out, also before a stopping signal ends the process.
+  engine::finishCapture();
   if (int signal = engine::stoppingSignal()) engine::endBySignal(signal);
   return scriptSucceeded || script::scriptStopRequested() ? 0 : 1;
 }

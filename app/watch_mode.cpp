@@ -14,6 +14,7 @@
 #include "app/file_watch.h"
 #include "app/script_host.h"
 #include "app/script_loader.h"
+#include "engine/capture.h"
 #include "engine/display.h"
 #include "engine/engine_state.h"
 #include "engine/flip_watch.h"
@@ -170,7 +171,8 @@ bool waitForSave(FileWatch& watch) {
     if (engine::quitSignalled()) return false;
     const engine::WindowEvents taken = engine::takeWindowEvents();
     if (taken.quit || taken.escape) return false;
-    if (taken.exposed) engine::redrawMessage();
+    // A capture key takes the message shown, drawn again.
+    if (taken.exposed || engine::captureWaiting()) engine::redrawMessage();
     pollfd ready = {watch.descriptor(), POLLIN, 0};
     if (poll(&ready, 1, waitCheckMs) > 0 && watch.takeChanges()) return true;
   }

@@ -101,6 +101,7 @@ Bench::Frames Bench::timeFrames(const std::vector<std::string>& command) {
     result.cpuMsPerFrame = (lastCpu - firstCpu) * 1e-6 / static_cast<double>(frames - 1);
   result.peakMiB = run.peakMiB;
   result.table = field(run.output, "table ");
+  result.output = run.output;
   return result;
 }
 

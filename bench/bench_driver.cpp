@@ -53,6 +53,7 @@ int Bench::runAll() {
   if (part("memory", "peak memory of the demo")) benchDemoMemory();
   if (part("heap", "heap profile (heaptrack)")) benchHeap();
   if (part("calls", "script-to-native calls")) benchCalls();
+  if (part("record", "recording clips (F9, --record)")) benchClip();
   std::printf("\n");
 
   table.print();
@@ -68,7 +69,9 @@ int Bench::runAll() {
       "links the engine alone, so it does not load the script engine's library.\n"
       "Demo memory: the shipped build/oru running main.js, against the C++ program replaying the\n"
       "drawing calls recorded from 200 frames of the demo.\n"
-      "For the calls, the plain C++ column holds the baseline each row names.\n");
+      "For the calls, the plain C++ column holds the baseline each row names.\n"
+      "For the clip rows, the oru column is the run recording a clip and the plain C++ column\n"
+      "the same run not recording; frame times are each side's fastest run.\n");
   std::string csv = outDir + "/results.csv";
   if (table.writeCsv(csv))
     std::printf("Results written to %s; heap differences in %s/heap-*-per-frame.txt\n", csv.c_str(),
@@ -101,7 +104,7 @@ int main(int argc, char* argv[]) {
   if (options.buildDir.empty()) {
     std::fprintf(stderr,
                  "usage: bench_driver BUILD_DIR [--seconds S] [--repeats R] [--startup-runs K]\n"
-                 "  [--only lines|glcalls|startup|memory|heap|calls]\n");
+                 "  [--only lines|glcalls|startup|memory|heap|calls|record]\n");
     return 2;
   }
   return Bench(options).runAll();

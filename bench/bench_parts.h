@@ -3,8 +3,8 @@
 // The benchmark driver's workloads and what is measured of them, one concern
 // per source: drawing and its OpenGL calls (bench_drawing.cpp), start-up and
 // script-to-native calls (bench_overhead.cpp), memory and heap allocations
-// (bench_memory.cpp); bench_driver.cpp runs the parts asked for and prints
-// the table.
+// (bench_memory.cpp), recording clips (bench_clip.cpp); bench_driver.cpp runs
+// the parts asked for and prints the table.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -20,7 +20,7 @@ struct Options {
   double seconds = 1.5;
   int repeats = 7;
   int startupRuns = 15;
-  std::string only;  // one part alone: lines, glcalls, startup, memory, heap or calls
+  std::string only;  // one part alone: lines, glcalls, startup, memory, heap, calls or record
 };
 
 // What each frame of the drawing workload holds.
@@ -50,7 +50,8 @@ class Bench {
     double msPerFrame = NAN;
     double cpuMsPerFrame = NAN;  // processor time of every thread, per frame
     double peakMiB = NAN;
-    std::string table;  // the line table's hash
+    std::string table;   // the line table's hash
+    std::string output;  // everything the run wrote
   };
 
   std::string linesScript(int count, long frames, Shape shape);
@@ -70,6 +71,10 @@ class Bench {
   void benchDemoMemory();
   void benchHeap();
   void benchCalls();
+  void benchClip();
+  void benchClipCost(long frames, int flipSleepMs);
+  void benchClipMemoryAndSize();
+  void benchClipQuality();
   void add(Row row, int places) { table.add(std::move(row), places); }
 
   Options options;

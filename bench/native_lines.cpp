@@ -121,7 +121,7 @@ int main(int argc, char* argv[]) {
   if (!initORU(benchWidth, benchHeight, false)) return 1;
   setLineWidth(8);
   if (tiny) setCoordSystem(0, benchWidth * tinyLineShrink, 0, benchHeight * tinyLineShrink);
-  startFrameClock();
+  setFrameHooks({stampFrame, nullptr});
   for (long frame = 0; frames == 0 || frame < frames; ++frame) {
     clear();
     setColor(0.2f, 0.5f, 1);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "engine/capture.h"
 #include "engine/engine_state.h"
 #include "engine/flip_watch.h"
 #include "engine/frame_delay.h"
@@ -38,6 +39,7 @@ WindowEvents takeWindowEvents() {
     switch (event.type) {
       case SDL_KEYDOWN:
         keyWentDown(event.key.keysym.sym);
+        noteCaptureKey(event.key.keysym.sym);
         if (event.key.keysym.sym == SDLK_ESCAPE) taken.escape = true;
         break;
       case SDL_KEYUP:
@@ -68,6 +70,7 @@ void flip() {
 void showFrame() {
   if (!hasDrawingContext) return;
   drawPendingStrokesForShowing();
+  captureShownFrame();
   SDL_GL_SwapBuffers();
 }
 

@@ -78,8 +78,11 @@ TEST(CommandLine, OptionsAreAnsweredOnlyWhenNoFileHasTheirName) {
   ScriptDirectory directory;
   for (const char* help : {"--help", "-h"}) {
     ProgramResult result = runProgram(directory.path(), {help});
-    EXPECT_EQ(result.output.rfind("Usage: oru [--watch] [SCRIPT | DIR]\n", 0), 0u) << result.output;
+    EXPECT_EQ(result.output.rfind("Usage: oru [--record FILE.gif] [--watch] [SCRIPT | DIR]\n", 0),
+              0u)
+        << result.output;
     EXPECT_NE(result.output.find("--version"), std::string::npos);
+    EXPECT_NE(result.output.find("F12"), std::string::npos);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.errors, "");
   }
@@ -88,11 +91,20 @@ TEST(CommandLine, OptionsAreAnsweredOnlyWhenNoFileHasTheirName) {
   expectRun(runProgram(directory.path(), {"--verbose"}),
             "Failed to run --verbose (File does not exsist).\n", 1,
             "oru: unknown option --verbose (see oru --help)\n");
+  // --record without the clip's name.
+  ProgramResult unnamed = runProgram(directory.path(), {"--record"});
+  EXPECT_EQ(unnamed.output, "");
+  EXPECT_EQ(unnamed.errors,
+            "oru: --record needs the name of the GIF to write: oru --record FILE.gif [SCRIPT | "
+            "DIR]\n");
+  EXPECT_EQ(unnamed.exitStatus, 1);
   // Files named like options are scripts.
   directory.write("--version", "print('a script');");
   directory.write("-h", "print('another');");
+  directory.write("--record", "print('a third');");
   expectRun(runProgram(directory.path(), {"--version"}), "a script", 0);
   expectRun(runProgram(directory.path(), {"-h"}), "another", 0);
+  expectRun(runProgram(directory.path(), {"--record", "clip.gif"}), "a third", 0);
 }
 
 TEST(ErrorReports, SyntaxErrorNamesLineAndFile) {

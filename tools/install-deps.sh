@@ -28,6 +28,7 @@ esac
 # test` names them as extra packages.
 packages="cmake make g++ pkg-config
 $engine libsdl1.2-dev libgl-dev libx11-dev libzip-dev node-acorn
+libpng-dev libgif-dev libimagequant-dev
 googletest libgtest-dev
 clang $sanitizers
 xvfb xauth libgl1-mesa-dri xdotool x11-utils x11-apps imagemagick man-db shellcheck unzip
