@@ -138,9 +138,19 @@ run_in_root() {
   done
   [ $# -gt 0 ] || die "no command to run"
   cp /etc/resolv.conf "$dir/etc/resolv.conf" 2>/dev/null || true
+  # The host's certificate authorities, its own additions included (a
+  # network that inspects TLS has one), for the programs in the root that
+  # fetch over TLS themselves, such as npm; apt-get's mirror is the host's.
+  extra_ca=""
+  if [ -f /etc/ssl/certs/ca-certificates.crt ] &&
+    cp /etc/ssl/certs/ca-certificates.crt "$dir/etc/oru-host-ca.crt" 2>/dev/null; then
+    extra_ca=NODE_EXTRA_CA_CERTS=/etc/oru-host-ca.crt
+  fi
   status=0
+  # $extra_ca is one word or none.
+  # shellcheck disable=SC2086
   chroot "$dir" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    HOME=/root LANG=C.UTF-8 "$@" || status=$?
+    HOME=/root LANG=C.UTF-8 $extra_ca "$@" || status=$?
   return $status
 }
 
