@@ -3,7 +3,6 @@
 // frames shown.
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
 #include <signal.h>
 
 #include <cstdlib>
@@ -31,25 +30,7 @@ const char sceneFunction[] =
     "}\n";
 
 // Presses and lets go of key in the ORU window.
-void tapKey(const std::string& key) {
-  const std::string id = oruWindow();
-  ASSERT_FALSE(id.empty()) << "no window named ORU";
-  commandOutput("xdotool windowfocus --sync " + id + " key " + key);
-}
-
-// Asks the window to close, as a window manager's close button does.
-void closeWindow(const std::string& id) {
-  Display* display = XOpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr);
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = std::strtoul(id.c_str(), nullptr, 10);
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
-  XCloseDisplay(display);
-}
+void tapKey(const std::string& key) { sendKey("key " + key); }
 
 // The frame count and length that the line "clip saved as PATH: N frames, S s" gives.
 struct SavedClip {

@@ -9,13 +9,6 @@
 
 namespace {
 
-// Focuses the ORU window and sends a key action ("keydown Escape", "keyup Right").
-void sendKey(const std::string& action) {
-  std::string id = oruWindow();
-  ASSERT_FALSE(id.empty()) << "no window named ORU";
-  commandOutput("xdotool windowfocus --sync " + id + " " + action);
-}
-
 // Lets a key go.
 void releaseKey(const std::string& key) { commandOutput("xdotool keyup " + key); }
 

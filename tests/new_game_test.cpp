@@ -64,7 +64,7 @@ TEST(NewGame, MakesAStarterThatRunsAndRefusesANameThatIsTaken) {
   ASSERT_EQ(runProgram(fresh.path(), {"--new", "mygame"}).exitStatus, 0);
   RunningProgram starter(fresh.path() + "/mygame", {});
   ASSERT_TRUE(waitForWindowShowing(anythingLit));
-  commandOutput("xdotool windowfocus --sync " + findOruWindow() + " keydown Escape");
+  sendKey("keydown Escape");
   ProgramResult result = starter.finish();
   commandOutput("xdotool keyup Escape");
   EXPECT_EQ(result.exitStatus, 0);

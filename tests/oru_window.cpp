@@ -1,5 +1,7 @@
 #include "oru_window.h"
 
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -88,4 +90,24 @@ bool anythingLit(const Frame& frame) {
   for (uint8_t level : frame.rgb)
     if (level > 0) return true;
   return false;
+}
+
+void sendKey(const std::string& action) {
+  std::string id = oruWindow();
+  ASSERT_FALSE(id.empty()) << "no window named ORU";
+  commandOutput("xdotool windowfocus --sync " + id + " " + action);
+}
+
+void closeWindow(const std::string& id) {
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = std::strtoul(id.c_str(), nullptr, 10);
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  XCloseDisplay(display);
 }

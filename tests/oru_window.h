@@ -18,3 +18,7 @@ Frame windowContents(const std::string& id);
 bool waitForWindowShowing(const std::function<bool(const Frame&)>& shown);
 // Whether any pixel of the frame is lit.
 bool anythingLit(const Frame& frame);
+// Focuses the ORU window and sends it a key action ("keydown Escape", "key F12").
+void sendKey(const std::string& action);
+// Asks the window id to close, as a window manager's close button does.
+void closeWindow(const std::string& id);

@@ -1,7 +1,6 @@
 // The built program in a real window: signals, the quit path and its surroundings.
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
 #include <signal.h>
 
 #include <cstdlib>
@@ -13,25 +12,6 @@
 #include "oru_window.h"
 #include "process_state.h"
 #include "program_runner.h"
-
-namespace {
-
-// Asks the window to close, as a window manager's close button does.
-void closeWindow(const std::string& id) {
-  Display* display = XOpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr);
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = std::strtoul(id.c_str(), nullptr, 10);
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
-  XCloseDisplay(display);
-}
-
-}  // namespace
 
 class QuitSignal : public testing::TestWithParam<int> {};
 

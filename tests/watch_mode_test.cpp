@@ -171,7 +171,7 @@ TEST(WatchMode, AnErrorIsShownInTheWindowUntilTheFixIsSavedAndEscapeThenQuits) {
   directory.write("main.js", "initORU(640, 480, false);\nundefinedFunction();\n");
   ASSERT_TRUE(program.waitForOutput("Error on line 2 of main.js:\n"));
   ASSERT_TRUE(waitForWindowShowing(anythingLit));
-  commandOutput("xdotool windowfocus --sync " + findOruWindow() + " key Escape");
+  sendKey("key Escape");
   ProgramResult result = program.finish();
   EXPECT_TRUE(holdsInOrder(
       result.output, {"ok\n", "drawing\n", "Error on line 2 of lib/shapes.js:\n\t",
@@ -203,7 +203,7 @@ TEST(WatchMode, ASaveStopsALoopThatNeverFlipsAndAnEndedGameShowsTheNotice) {
     const std::vector<int> box = frame.litBox(64);
     return box[2] - box[0] > 150;
   }));
-  commandOutput("xdotool windowfocus --sync " + findOruWindow() + " key Escape");
+  sendKey("key Escape");
   ProgramResult result = program.finish();
   EXPECT_EQ(result.output, "stuck ended\n");
   EXPECT_TRUE(result.errors.find("oru: main.js was saved; running main.js again.\n") !=

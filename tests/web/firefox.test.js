@@ -17,12 +17,8 @@ after(async () => {
   if (browser) await browser.close();
 });
 
-async function play(game) {
-  const site = await support.exportGame(game);
-  const server = await support.serve(site, { isolate: true });
-  const page = await support.openPlayer(browser, server.url);
-  page.once('close', () => server.close());
-  return page;
+function play(game) {
+  return support.play(browser, game);
 }
 
 test('a scene matches the native frame within 2/255 per channel', async () => {

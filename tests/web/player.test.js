@@ -19,13 +19,8 @@ after(async () => {
   if (browser) await browser.close();
 });
 
-// Exports game, serves it with the isolation headers and opens the player.
-async function play(game) {
-  const site = await support.exportGame(game);
-  const server = await support.serve(site, { isolate: true });
-  const page = await support.openPlayer(browser, server.url);
-  page.once('close', () => server.close());
-  return page;
+function play(game) {
+  return support.play(browser, game);
 }
 
 // A scene that both programs draw, then, after two frames, ask for a file

@@ -139,6 +139,15 @@ async function launch(kind = 'chromium') {
 
 const waitLong = { timeout: 120000, polling: 50 };
 
+// Exports game, serves it with the isolation headers and opens the player in browser.
+async function play(browser, game) {
+  const site = await exportGame(game);
+  const server = await serve(site, { isolate: true });
+  const page = await openPlayer(browser, server.url);
+  page.once('close', () => server.close());
+  return page;
+}
+
 // Opens url in a new page and waits until the player has started the game.
 async function openPlayer(browser, url) {
   const page = await browser.newPage();
@@ -234,6 +243,7 @@ module.exports = {
   serve,
   launch,
   openPlayer,
+  play,
   waitForOutput,
   waitForExit,
   readFrame,
